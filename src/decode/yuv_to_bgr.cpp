@@ -1,0 +1,63 @@
+#include "decode/yuv_to_bgr.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kd {
+
+namespace {
+
+struct Tables {
+  int32_t bCb[256];
+  int32_t rCr[256];
+  int32_t gCb[256];
+  int32_t gCr[256];
+  Tables() {
+    for (int k = 0; k < 256; ++k) {
+      // round() with halves rounded up
+      bCb[k] = int32_t(std::floor(1.772 * (k - 127.5) + 0.5));
+      rCr[k] = int32_t(std::floor(1.402 * (k - 127.5) + 0.5));
+      gCb[k] = 32768 - 11277 * (2 * k - 255);
+      gCr[k] = -23401 * (2 * k - 255);
+    }
+  }
+};
+
+const Tables& tables() {
+  static const Tables t;
+  return t;
+}
+
+inline uint8_t clip(int value) { return uint8_t(std::clamp(value, 0, 255)); }
+
+}  // namespace
+
+void yuvPixelToBgr(int y, int u, int v, uint8_t bgr[3]) {
+  const Tables& t = tables();
+  bgr[0] = clip(y + t.bCb[u & 255]);
+  bgr[1] = clip(y + ((t.gCb[u & 255] + t.gCr[v & 255]) >> 16));
+  bgr[2] = clip(y + t.rCr[v & 255]);
+}
+
+void convertYuvToBgr(const YuvPlanes& p, uint8_t* dst, int dstWidth, int dstHeight) {
+  const Tables& t = tables();
+  const int w = std::min(p.width, dstWidth);
+  const int h = std::min(p.height, dstHeight);
+  for (int row = 0; row < h; ++row) {
+    const uint8_t* y = p.y + ptrdiff_t(row) * p.yStride;
+    const uint8_t* u = p.u + ptrdiff_t(row >> 1) * p.uvStride;
+    const uint8_t* v = p.v + ptrdiff_t(row >> 1) * p.uvStride;
+    uint8_t* out = dst + ptrdiff_t(row) * dstWidth * 3;
+    for (int x = 0; x < w; ++x) {
+      const int uu = u[x >> 1];
+      const int vv = v[x >> 1];
+      const int yy = y[x];
+      out[0] = clip(yy + t.bCb[uu]);
+      out[1] = clip(yy + ((t.gCb[uu] + t.gCr[vv]) >> 16));
+      out[2] = clip(yy + t.rCr[vv]);
+      out += 3;
+    }
+  }
+}
+
+}  // namespace kd
