@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace kd {
 
@@ -44,10 +45,10 @@ void convertYuvToBgr(const YuvPlanes& p, uint8_t* dst, int dstWidth, int dstHeig
   const int w = std::min(p.width, dstWidth);
   const int h = std::min(p.height, dstHeight);
   for (int row = 0; row < h; ++row) {
-    const uint8_t* y = p.y + ptrdiff_t(row) * p.yStride;
-    const uint8_t* u = p.u + ptrdiff_t(row >> 1) * p.uvStride;
-    const uint8_t* v = p.v + ptrdiff_t(row >> 1) * p.uvStride;
-    uint8_t* out = dst + ptrdiff_t(row) * dstWidth * 3;
+    const uint8_t* y = p.y + std::ptrdiff_t(row) * p.yStride;
+    const uint8_t* u = p.u + std::ptrdiff_t(row >> 1) * p.uvStride;
+    const uint8_t* v = p.v + std::ptrdiff_t(row >> 1) * p.uvStride;
+    uint8_t* out = dst + std::ptrdiff_t(row) * dstWidth * 3;
     for (int x = 0; x < w; ++x) {
       const int uu = u[x >> 1];
       const int vv = v[x >> 1];
