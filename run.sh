@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# kdplayer's two entry points:
+#   ./run.sh demo   install what is missing, build, generate demo recordings, open the player
+#                   (with no display: print what `kdtool info` says of each demo file)
+#   ./run.sh test   install what is missing, build, run every test through CTest
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+build="$root/build"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+configure_and_build() {
+  bash "$root/scripts/install-deps"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  cmake --build "$build" -j "$jobs"
+}
+
+case "${1:-}" in
+  demo)
+    configure_and_build
+    bash "$root/scripts/make-demo" "$build/kdtool" "$root/demo"
+    first=$(ls "$root"/demo/* | head -n 1)
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$build/kdplayer" ]; then
+      exec "$build/kdplayer" "$first"
+    fi
+    echo "No display: what kdtool says of each demo recording."
+    for f in "$root"/demo/*; do "$build/kdtool" info "$f"; done
+    ;;
+  test)
+    configure_and_build
+    cd "$build"
+    QT_QPA_PLATFORM=offscreen KD_AUDIO_SINK=null ctest --output-on-failure -j "$jobs"
+    ;;
+  *)
+    echo "usage: ./run.sh demo | test" >&2
+    exit 2
+    ;;
+esac
