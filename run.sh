@@ -3,6 +3,7 @@
 #   ./run.sh demo   install what is missing, build, generate demo recordings, open the player
 #                   (with no display: print what `kdtool info` says of each demo file)
 #   ./run.sh test   install what is missing, build, run every test through CTest
+#   ./run.sh sanitize   the same tests in an AddressSanitizer + UndefinedBehaviorSanitizer build
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -31,8 +32,17 @@ case "${1:-}" in
     cd "$build"
     QT_QPA_PLATFORM=offscreen KD_AUDIO_SINK=null ctest --output-on-failure -j "$jobs"
     ;;
+  sanitize)
+    # The core, kdtool and the tests with AddressSanitizer and UndefinedBehaviorSanitizer.
+    build="$root/build-asan"
+    configure_and_build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKD_SANITIZE=ON -DKD_BUILD_GUI=OFF \
+      -DKD_BUILD_BENCH=OFF
+    cd "$build"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      KD_AUDIO_SINK=null ctest --output-on-failure -j "$jobs"
+    ;;
   *)
-    echo "usage: ./run.sh demo | test" >&2
+    echo "usage: ./run.sh demo | test | sanitize" >&2
     exit 2
     ;;
 esac
