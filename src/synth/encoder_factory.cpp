@@ -1,5 +1,7 @@
 #include "synth/encoder_factory.h"
 
+#include "synth/dct/dct_encoder.h"
+#include "synth/dct/legacy_dct_encoder.h"
 #include "synth/opaque_encoder.h"
 
 namespace kd {
@@ -7,6 +9,9 @@ namespace kd {
 std::unique_ptr<VideoEncoder> makeVideoEncoder(const std::string& codec,
                                                const VideoEncoderSettings& settings) {
   if (codec == "opaque") return std::make_unique<OpaqueEncoder>(settings);
+  if (codec == "dct") return std::make_unique<DctEncoder>(settings, false);
+  if (codec == "dct-mc") return std::make_unique<DctEncoder>(settings, true);
+  if (codec == "legacy") return std::make_unique<LegacyDctEncoder>(settings);
   // Each codec's encoder joins here.
   return nullptr;
 }
