@@ -1,0 +1,33 @@
+#include "decode/adapters/unavailable_families.h"
+
+namespace kd {
+
+namespace {
+
+const char* componentName(int family) {
+  switch (family) {
+    case 3:
+      return "MPEG-4 through the platform media object";
+    case 7:
+      return "network camera stream library";
+    case 8:
+      return "media viewer control";
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+bool isUnavailableFamily(int family) {
+  return componentName(family) != nullptr;
+}
+
+std::string unavailableFamilyReason(int family) {
+  const char* name = componentName(family);
+  if (!name) return {};
+  return "codec family " + std::to_string(family) + " (" + name +
+         ") needs a component not available on this system";
+}
+
+}  // namespace kd

@@ -1,0 +1,15 @@
+#pragma once
+// Codec families whose decoders are outside components that exist only on Windows: 3 (the
+// platform's MPEG-4 media object), 7 (the network camera libraries) and 8 (the media viewer
+// control). On this system they have no decoder; opening such a recording fails with a reason
+// that names the family.
+#include <string>
+
+namespace kd {
+
+bool isUnavailableFamily(int family);
+// "codec family 7 (network camera stream library) needs a component not available on this
+// system"; empty for a family that is not one of them.
+std::string unavailableFamilyReason(int family);
+
+}  // namespace kd

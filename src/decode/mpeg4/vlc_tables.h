@@ -1,0 +1,40 @@
+#pragma once
+// Variable-length code tables of ISO/IEC 14496-2 Annex B (macroblock type and coded block pattern,
+// motion vector differences, intra DC sizes, transform coefficients), as direct lookup tables
+// indexed by the next bits of the stream.
+#include <cstdint>
+
+#include "decode/mpeg4/bit_reader.h"
+
+namespace kd::mpeg4 {
+
+inline constexpr int kVlcInvalid = -1000;
+
+// mcbpc of I-VOPs and P-VOPs: value = macroblock type × 4 + chroma pattern, kStuffing for stuffing.
+inline constexpr int kStuffing = 255;
+enum MacroblockType { kInter = 0, kInterQ = 1, kInter4V = 2, kIntra = 3, kIntraQ = 4 };
+
+int readMcbpcIntra(BitReader& br);
+int readMcbpcInter(BitReader& br);
+// Luma coded block pattern as coded for intra macroblocks (inter ones take 15 − value).
+int readCbpy(BitReader& br);
+// Motion vector difference code, −32..32 (half-sample units before fcode scaling).
+int readMotionCode(BitReader& br);
+// dct_dc_size_luminance / dct_dc_size_chrominance.
+int readDcSize(BitReader& br, bool chroma);
+
+// One transform-coefficient event; `escape` when the escape code was read instead.
+struct CoefficientEvent {
+  bool escape;
+  bool last;
+  int run;
+  int level;  // positive; the sign bit follows in the stream
+};
+// Returns false on an invalid code.
+bool readCoefficient(BitReader& br, bool intra, CoefficientEvent& event);
+// Largest level for (last, run) and largest run for (last, level) in a table (escape types 1, 2);
+// 0 / −1 when the table has no such entry.
+int maxLevel(bool intra, bool last, int run);
+int maxRun(bool intra, bool last, int level);
+
+}  // namespace kd::mpeg4
