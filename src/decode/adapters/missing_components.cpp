@@ -1,4 +1,4 @@
-#include "decode/adapters/unavailable_families.h"
+#include "decode/adapters/missing_components.h"
 
 namespace kd {
 
@@ -19,11 +19,11 @@ const char* componentName(int family) {
 
 }  // namespace
 
-bool isUnavailableFamily(int family) {
+bool needsMissingComponent(int family) {
   return componentName(family) != nullptr;
 }
 
-std::string unavailableFamilyReason(int family) {
+std::string missingComponentReason(int family) {
   const char* name = componentName(family);
   if (!name) return {};
   return "codec family " + std::to_string(family) + " (" + name +

@@ -7,9 +7,9 @@
 
 namespace kd {
 
-bool isUnavailableFamily(int family);
+bool needsMissingComponent(int family);
 // "codec family 7 (network camera stream library) needs a component not available on this
 // system"; empty for a family that is not one of them.
-std::string unavailableFamilyReason(int family);
+std::string missingComponentReason(int family);
 
 }  // namespace kd
