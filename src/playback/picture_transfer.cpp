@@ -1,0 +1,70 @@
+#include "playback/picture_transfer.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "decode/decoded_picture.h"
+#include "playback/presenter.h"
+
+namespace kd {
+
+TransferRule transferRuleFor(int formatVersion, int codecFamily, uint16_t frameFlags, bool quad) {
+  const bool familyCoded = formatVersion == 3 || formatVersion == (quad ? 8 : 7);
+  if (familyCoded) {
+    if (codecFamily == 0 || codecFamily == 1) return {true, (frameFlags & 0x4000) != 0};
+    return {false, true};
+  }
+  if (formatVersion == 2) return {false, true};
+  return {false, false};
+}
+
+bool transferPicture(const DecodedPicture& picture, const TransferRule& rule,
+                     const SurfaceView& destination, bool bottomUp) {
+  const int width = picture.width(), height = picture.height();
+  if (!destination.pixels || destination.width != width || destination.height != height)
+    return false;
+  const int bpp = destination.bytesPerPixel;
+  if (bpp != 3 && bpp != 4) return false;
+  const size_t planeSize = size_t(width) * size_t(height);
+  const uint8_t* source = picture.pixels();
+
+  for (int row = 0; row < height; ++row) {
+    // Source row `row` in memory order shows picture row `y`.
+    const int y = rule.topRowFirst ? row : height - 1 - row;
+    const int destinationRow = bottomUp ? height - 1 - y : y;
+    uint8_t* out = destination.pixels + ptrdiff_t(destinationRow) * destination.pitch;
+    if (rule.planar) {
+      const uint8_t* red = source + size_t(row) * size_t(width);
+      const uint8_t* green = red + planeSize;
+      const uint8_t* blue = green + planeSize;
+      for (int x = 0; x < width; ++x, out += bpp) {
+        out[0] = blue[x];
+        out[1] = green[x];
+        out[2] = red[x];
+      }
+    } else {
+      const uint8_t* in = source + size_t(row) * size_t(width) * 3;
+      if (bpp == 3) {
+        std::memcpy(out, in, size_t(width) * 3);
+      } else {
+        for (int x = 0; x < width; ++x, out += 4, in += 3) {
+          out[0] = in[0];
+          out[1] = in[1];
+          out[2] = in[2];
+        }
+      }
+    }
+  }
+  return true;
+}
+
+bool transferToPresenter(const DecodedPicture& picture, const TransferRule& rule,
+                         Presenter& presenter) {
+  SurfaceView view;
+  if (presenter.lock(&view) != present_result::kOk) return false;
+  const bool done = transferPicture(picture, rule, view, presenter.bottomUpRows());
+  presenter.unlock();
+  return done;
+}
+
+}  // namespace kd
