@@ -33,9 +33,9 @@ void convertUyvyToBgr(const uint8_t* uyvy, int width, int height, uint8_t* out, 
     for (int x = 0; x < w; x += 2, in += 4, o += 6) {
       const bool pair = x + 1 < width;  // an odd width ends on half a pixel pair
       const int u = in[0] - 128, v = pair ? in[2] - 128 : 0;
-      const int bu = (29033 * u) >> 14;
-      const int g = ((5636 * u) >> 14) + ((11698 * v) >> 14);
-      const int rv = (22971 * v) >> 14;
+      const int bu = 29033 * u / 16384;
+      const int g = 5636 * u / 16384 + 11698 * v / 16384;
+      const int rv = 22971 * v / 16384;
       pixel(in[1], bu, g, rv, o);
       if (x + 1 < w) pixel(in[3], bu, g, rv, o + 3);
     }

@@ -44,6 +44,12 @@ inline int32_t mulTan(int32_t x, int c) {
   return (x * c + 32768) >> 16;
 }
 
+// The column pass ends with round-half-to-even: its input is already on a 1/64 grid, where
+// rounding halves upwards would bias every output by about +1/128.
+inline int32_t descale(int32_t v) {
+  return (v + (1 << (kColumnShift - 1)) - 1 + ((v >> kColumnShift) & 1)) >> kColumnShift;
+}
+
 // Rows in, 32-bit intermediate samples out.
 void rowPass(const int16_t* in, int32_t* out) {
   const RowWeights& rw = rowWeights();
@@ -73,13 +79,12 @@ void rowPass(const int16_t* in, int32_t* out) {
 // Columns of the row pass's output; writes the final samples through `store`.
 template <typename Store>
 void columnPass(const int32_t* t, Store store) {
-  constexpr int32_t round = 1 << (kColumnShift - 1);
   int32_t out[8][8];
   for (int x = 0; x < 8; ++x) {
     const int32_t x0 = t[0 * 8 + x], x1 = t[1 * 8 + x], x2 = t[2 * 8 + x], x3 = t[3 * 8 + x];
     const int32_t x4 = t[4 * 8 + x], x5 = t[5 * 8 + x], x6 = t[6 * 8 + x], x7 = t[7 * 8 + x];
-    const int32_t a0 = x0 + x4 + round;
-    const int32_t a1 = x0 - x4 + round;
+    const int32_t a0 = x0 + x4;
+    const int32_t a1 = x0 - x4;
     const int32_t b0 = x2 + mulTan(x6, kTan2);
     const int32_t b1 = mulTan(x2, kTan2) - x6;
     const int32_t e0 = a0 + b0, e3 = a0 - b0, e1 = a1 + b1, e2 = a1 - b1;
@@ -91,14 +96,14 @@ void columnPass(const int32_t* t, Store store) {
     const int32_t pr = p - r, qs = q + s;
     const int32_t o1 = int32_t((int64_t(pr + qs) * kCos4 + 16384) >> 15);
     const int32_t o2 = int32_t((int64_t(pr - qs) * kCos4 + 16384) >> 15);
-    out[0][x] = (e0 + o0) >> kColumnShift;
-    out[7][x] = (e0 - o0) >> kColumnShift;
-    out[1][x] = (e1 + o1) >> kColumnShift;
-    out[6][x] = (e1 - o1) >> kColumnShift;
-    out[2][x] = (e2 + o2) >> kColumnShift;
-    out[5][x] = (e2 - o2) >> kColumnShift;
-    out[3][x] = (e3 + o3) >> kColumnShift;
-    out[4][x] = (e3 - o3) >> kColumnShift;
+    out[0][x] = descale(e0 + o0);
+    out[7][x] = descale(e0 - o0);
+    out[1][x] = descale(e1 + o1);
+    out[6][x] = descale(e1 - o1);
+    out[2][x] = descale(e2 + o2);
+    out[5][x] = descale(e2 - o2);
+    out[3][x] = descale(e3 + o3);
+    out[4][x] = descale(e3 - o3);
   }
   for (int y = 0; y < 8; ++y) store(y, out[y]);
 }
