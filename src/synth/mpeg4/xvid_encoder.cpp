@@ -38,9 +38,10 @@ class XvidEncoder : public VideoEncoder {
     c.width = settings_.width;
     c.height = settings_.height;
     c.max_bframes = 0;
-    // Time resolution of the layer: 25 ticks a second unless asked (recorders use 30000 too).
+    // Time resolution of the layer: 25 ticks a second unless asked; NTSC-style 1001 ticks a
+    // frame keep a resolution like 30000 from being reduced.
     c.fbase = std::clamp(option(settings_, "time_resolution", 25), 25, 65535);
-    c.fincr = c.fbase / 25;
+    c.fincr = c.fbase > 1001 ? 1001 : 1;
     c.max_key_interval = 100000;  // key frames only where the generator asks
     c.num_threads = 1;
     c.num_slices = std::clamp(option(settings_, "slices", 1), 1, 64);
