@@ -1,0 +1,50 @@
+#include "playback/fast_scan.h"
+
+#include <utility>
+
+#include "playback/play_engine.h"
+
+namespace kd {
+
+FastScan::FastScan(EngineClock& clock, CPlayWnd& player, std::function<void()> stopped)
+    : clock_(clock), player_(player), stopped_(std::move(stopped)) {}
+
+FastScan::~FastScan() {
+  *alive_ = false;
+  cancel();
+}
+
+bool FastScan::onFrameShown(const PictureFrame& frame) {
+  if (!isScanSpeed(speed_)) return false;
+  player_.togglePause();
+  const int block = frame.block;
+  std::weak_ptr<bool> alive = alive_;
+  clock_.post([this, alive, block] {
+    if (auto a = alive.lock(); a && *a) onScanStep(block);
+  });
+  return true;
+}
+
+void FastScan::onScanStep(int block) {
+  block_ = block;
+  if (timer_) clock_.killTimer(timer_);
+  timer_ = clock_.startTimer(kHopPeriodMs, [this] { onHopTimer(); });
+}
+
+void FastScan::onHopTimer() {
+  cancel();
+  player_.togglePause();
+  if (!isScanSpeed(speed_)) {
+    player_.togglePause();
+    return;
+  }
+  const int next = block_ + (speed_ == kFastSpeed ? 1 : 2);
+  if (!player_.seek(next, 0) && stopped_) clock_.post(stopped_);
+}
+
+void FastScan::cancel() {
+  if (timer_) clock_.killTimer(timer_);
+  timer_ = 0;
+}
+
+}  // namespace kd

@@ -1,0 +1,109 @@
+#include "playback/motion_comparison.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace kd {
+
+namespace {
+
+// Pixels of one row whose summed colour difference exceeds `threshold`. Counting whole rows
+// (and checking the total after each row) gives the same outcome as stopping at the 17th
+// changed pixel, and lets the compiler vectorise the loop.
+int countPackedRow(const uint8_t* __restrict p, const uint8_t* __restrict r, int n, int threshold) {
+  int count = 0;
+  for (int i = 0; i < n; ++i) {
+    const int d = std::abs(p[3 * i] - r[3 * i]) + std::abs(p[3 * i + 1] - r[3 * i + 1]) +
+                  std::abs(p[3 * i + 2] - r[3 * i + 2]);
+    count += d > threshold;
+  }
+  return count;
+}
+
+int countPlanarRow(const uint8_t* __restrict p0, const uint8_t* __restrict p1,
+                   const uint8_t* __restrict p2, const uint8_t* __restrict r0,
+                   const uint8_t* __restrict r1, const uint8_t* __restrict r2, int n,
+                   int threshold) {
+  int count = 0;
+  for (int i = 0; i < n; ++i) {
+    const int d = std::abs(p0[i] - r0[i]) + std::abs(p1[i] - r1[i]) + std::abs(p2[i] - r2[i]);
+    count += d > threshold;
+  }
+  return count;
+}
+
+}  // namespace
+
+void MotionComparison::setParameters(int sensitivity, uint32_t requiredCount) {
+  threshold_ = uint32_t(int32_t(150 - 15 * sensitivity));
+  requiredCount_ = requiredCount;
+}
+
+bool MotionComparison::zoneChanged(const DecodedPicture& picture, bool planar,
+                                   const MotionZone& zone) const {
+  const int width = picture.width();
+  const int height = picture.height();
+  // Zones are kept inside the picture here too, so a stray zone never reads past the buffers.
+  const int x0 = std::clamp(zone.left, 0, width);
+  const int x1 = std::clamp(zone.right, 0, width);
+  const int y0 = std::clamp(zone.top, 0, height);
+  const int y1 = std::clamp(zone.bottom, 0, height);
+  if (x1 <= x0 || y1 <= y0) return false;
+  // No summed difference of three bytes exceeds 765.
+  const int threshold = int(std::min<uint32_t>(threshold_, 765));
+  const uint8_t* p = picture.pixels();
+  const uint8_t* r = reference_.data();
+  const size_t planeSize = size_t(width) * size_t(height);
+  int changed = 0;
+  for (int y = y0; y < y1; ++y) {
+    const size_t at = size_t(y) * size_t(width) + size_t(x0);
+    if (planar) {
+      changed += countPlanarRow(p + at, p + planeSize + at, p + 2 * planeSize + at, r + at,
+                                r + planeSize + at, r + 2 * planeSize + at, x1 - x0, threshold);
+    } else {
+      changed += countPackedRow(p + 3 * at, r + 3 * at, x1 - x0, threshold);
+    }
+    if (changed > kChangedPixelsForChange) return true;
+  }
+  return false;
+}
+
+void MotionComparison::updateZone(MotionZone& zone, bool changed) const {
+  if (changed && !zone.active) {
+    if (uint32_t(++zone.counter) >= requiredCount_) {
+      zone.active = 1;
+      zone.counter = 0;
+    }
+  } else if (!changed && zone.active) {
+    if (++zone.counter >= kIdlePictures) {
+      zone.active = 0;
+      zone.counter = 0;
+    }
+  }
+}
+
+bool MotionComparison::compare(const DecodedPicture& picture, uint16_t frameKind, bool planar,
+                               MotionZoneBlock& zones) {
+  const size_t size = picture.byteSize();
+  if (reference_.size() != size) {
+    reference_.assign(picture.pixels(), picture.pixels() + size);
+    return false;
+  }
+  if (frameKind == 4 || frameKind == 5) {
+    std::memcpy(reference_.data(), picture.pixels(), size);
+    return false;
+  }
+  const uint32_t count = std::min(zones.count, MotionZoneBlock::kMaxZones);
+  for (uint32_t i = 0; i < count; ++i) {
+    MotionZone& zone = zones.zones[i];
+    updateZone(zone, zoneChanged(picture, planar, zone));
+  }
+  std::memcpy(reference_.data(), picture.pixels(), size);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (zones.zones[i].active) return true;
+  }
+  return false;
+}
+
+}  // namespace kd
