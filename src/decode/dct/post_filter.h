@@ -16,5 +16,8 @@ void postFilter(MacroblockPicture& picture, const uint8_t* flags, int strength);
 // One run of `count` positions across an edge: a, b | c, d are the four samples of position 0,
 // each next position `step` further on.
 void filterEdge(int16_t* a, int16_t* b, int16_t* c, int16_t* d, int step, int count, int strength);
+// The same, position by position (the rule the fast path keeps to).
+void filterEdgeRule(int16_t* a, int16_t* b, int16_t* c, int16_t* d, int step, int count,
+                    int strength);
 
 }  // namespace kd::dct
