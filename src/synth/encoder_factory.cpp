@@ -2,6 +2,7 @@
 
 #include "synth/dct/dct_encoder.h"
 #include "synth/dct/legacy_dct_encoder.h"
+#include "synth/mpeg4/xvid_encoder.h"
 #include "synth/opaque_encoder.h"
 
 namespace kd {
@@ -12,6 +13,8 @@ std::unique_ptr<VideoEncoder> makeVideoEncoder(const std::string& codec,
   if (codec == "dct") return std::make_unique<DctEncoder>(settings, false);
   if (codec == "dct-mc") return std::make_unique<DctEncoder>(settings, true);
   if (codec == "legacy") return std::make_unique<LegacyDctEncoder>(settings);
+  if (codec == "mpeg4") return makeXvidEncoder(settings, 2);
+  if (codec == "xvid") return makeXvidEncoder(settings, 6);
   // Each codec's encoder joins here.
   return nullptr;
 }

@@ -92,8 +92,8 @@ TEST(Mpeg4Agreement, AdaptersOfFamiliesTwoAndSixShowTheSamePictures) {
       f->kind = i % 10 == 0 ? 0 : 1;
       f->flags = 0x20;
     }
-    EXPECT_EQ(family2->decodeFrame(a), 0) << i;
-    EXPECT_EQ(family6->decodeFrame(b), 0) << i;
+    EXPECT_EQ(family2->decodeFrame(a), 1) << i;
+    EXPECT_EQ(family6->decodeFrame(b), 1) << i;
     EXPECT_GE(psnr(a.picture()->pixels(), b.picture()->pixels(), a.picture()->byteSize()), kMinPsnr)
         << "frame " << i;
   }

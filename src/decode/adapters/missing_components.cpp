@@ -1,5 +1,7 @@
 #include "decode/adapters/missing_components.h"
 
+#include "decode/adapters/xvid_adapter.h"
+
 namespace kd {
 
 namespace {
@@ -8,6 +10,8 @@ const char* componentName(int family) {
   switch (family) {
     case 3:
       return "MPEG-4 through the platform media object";
+    case 6:  // only when the build found no xvidcore
+      return xvidDecoderAvailable() ? nullptr : "xvidcore MPEG-4";
     case 7:
       return "network camera stream library";
     case 8:

@@ -2,7 +2,7 @@
 // Codec families whose decoders are outside components that exist only on Windows: 3 (the
 // platform's MPEG-4 media object), 7 (the network camera libraries) and 8 (the media viewer
 // control). On this system they have no decoder; opening such a recording fails with a reason
-// that names the family.
+// that names the family. Family 6 joins them when the build has no xvidcore.
 #include <string>
 
 namespace kd {

@@ -30,9 +30,10 @@ class XvidDecoderAdapter : public VideoDecoder {
   }
 
   int decodeFrame(FramePacket& packet) override {
-    if (!handle_ && !create()) return 1;  // creation is retried at the next frame
+    // 1 when a new picture was written, 0 otherwise (the system's decoders all answer so).
+    if (!handle_ && !create()) return 0;  // creation is retried at the next frame
     DecodedPicture* picture = packet.picture();
-    if (!picture) return 1;
+    if (!picture) return 0;
     if (buffer_.empty()) {
       bufferWidth_ = width_;
       bufferHeight_ = height_;
@@ -54,7 +55,7 @@ class XvidDecoderAdapter : public VideoDecoder {
       stats.version = kApiVersion;
       const int used = xvid_decore(handle_, XVID_DEC_DECODE, &frame, &stats);
       if (stats.type == XVID_TYPE_VOL && !fitLayer(stats.data.vol.width, stats.data.vol.height))
-        return 1;
+        return 0;
       if (stats.type > 0) {
         decoded = true;
         break;
@@ -63,10 +64,10 @@ class XvidDecoderAdapter : public VideoDecoder {
       data += used;
       left -= used;
     }
-    if (!decoded) return 1;
+    if (!decoded) return 0;
     convertUyvyToBgr(buffer_.data(), bufferWidth_, bufferHeight_, picture->pixels(),
                      picture->width(), picture->height());
-    return 0;
+    return 1;
   }
 
  private:

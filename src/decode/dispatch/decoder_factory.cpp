@@ -4,6 +4,9 @@
 #include "decode/dct/motion_dct_decoder.h"
 
 // ---- Other codec families join here (include their adapter headers) ----
+#include "decode/adapters/missing_components.h"
+#include "decode/adapters/xvid_adapter.h"
+#include "decode/mpeg4/mpeg4_adapter.h"
 
 namespace kd {
 
@@ -16,12 +19,15 @@ std::unique_ptr<VideoDecoder> createVideoDecoder(int family, int width, int heig
     case 1:
       return std::make_unique<MotionDctDecoder>();
     // ---- Other codec families join here ----
-    // case 2: MPEG-4 decoder adapter (no arguments)
-    // case 3: platform media object adapter (no arguments)
+    case 2:
+      return makeMpeg4DecoderAdapter();
+    case 3:  // Windows-only components: none on this system
+    case 7:
+    case 8:
+      return nullptr;
+    case 6:
+      return makeXvidDecoderAdapter(width, height);
     // case 4: AVC decoder adapter (no arguments)
-    // case 6: xvidcore adapter (width, height)
-    // case 7: camera-library adapter (width, height)
-    // case 8: viewer-control adapter (width, height)
     default:
       return nullptr;
   }
@@ -30,6 +36,12 @@ std::unique_ptr<VideoDecoder> createVideoDecoder(int family, int width, int heig
 std::string unavailableFamilyReason(int family) {
   switch (family) {
     // ---- Families whose outside decoder is missing say so here ----
+    case 3:
+    case 6:
+    case 7:
+    case 8:
+      if (needsMissingComponent(family)) return missingComponentReason(family);
+      [[fallthrough]];
     default:
       return "codec family " + std::to_string(family) + " is not supported";
   }

@@ -20,7 +20,7 @@ class Mpeg4DecoderAdapter : public VideoDecoder {
 
   int decodeFrame(FramePacket& packet) override {
     DecodedPicture* picture = packet.picture();
-    if (!picture) return control_result::kBadParameter;
+    if (!picture) return 0;
     return decodeInto(packet, picture->pixels(), picture->width(), picture->height());
   }
 
@@ -33,12 +33,12 @@ class Mpeg4DecoderAdapter : public VideoDecoder {
   }
 
  private:
+  // 1 when a new picture was written, 0 otherwise (the system's decoders all answer so).
   int decodeInto(FramePacket& packet, uint8_t* output, int rowLength, int height) {
     if (!decoder_) {
       DecodedPicture* picture = packet.picture();
-      if (!picture || !create(picture->width(), picture->height()))
-        return control_result::kBadParameter;
-      if (packet.kind != 0) return control_result::kFrameFailed;  // wait for a key frame
+      if (!picture || !create(picture->width(), picture->height())) return 0;
+      if (packet.kind != 0) return 0;  // the first frame must be a key frame
     }
     DecodeParameters p;
     p.payload = packet.video();
@@ -47,7 +47,8 @@ class Mpeg4DecoderAdapter : public VideoDecoder {
     p.outputRowLength = rowLength;
     p.outputHeight = height;
     p.render = true;
-    return mpeg4Control(decoder_.get(), control_option::kDecode, &p, nullptr);
+    return mpeg4Control(decoder_.get(), control_option::kDecode, &p, nullptr) ==
+           control_result::kDone;
   }
 
   bool create(int width, int height) {
