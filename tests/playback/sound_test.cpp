@@ -1,0 +1,89 @@
+// Sound at 1 x on the virtual clock: the null output consumes the queued buffers in time, and
+// the completion-driven steps keep its queue from running dry.
+#include <gtest/gtest.h>
+
+#include "common/temp_dir.h"
+#include "engine_fixtures.h"
+#include "playback/clocked_sound_output.h"
+#include "playback/play_session.h"
+#include "playback/virtual_clock.h"
+#include "recording/frame_packet.h"
+
+namespace kd::testing {
+namespace {
+
+// G.726 at 24 kbit/s: 240 payload bytes are 640 samples, 80 ms.
+void writeG726(const std::string& path, uint32_t frameMs, int blocks, int frames) {
+  std::vector<std::vector<PlainFrame>> all;
+  uint32_t stamp = 100000;
+  for (int b = 0; b < blocks; ++b) {
+    all.emplace_back();
+    for (int f = 0; f < frames; ++f, stamp += frameMs) all.back().push_back({0, 0x00, stamp, 240});
+  }
+  writeRecording(path, all);
+}
+
+struct SoundRun {
+  VirtualClock clock;
+  SoundOutputStats stats;
+  EventLog log;
+  PlaySession session{clock, sceneDecoders(), ClockedSoundOutput::factory(clock, &stats)};
+  SoundRun() { session.setEventHandler(log.handler()); }
+};
+
+TEST(PlaySound, QueueNeverRunsDryAtNormalSpeed) {
+  TempDir dir;
+  writeG726(dir.file("g726.kdz"), 80, 3, 25);
+  SoundRun run;
+  ASSERT_TRUE(run.session.open(dir.file("g726.kdz"), 0));
+  run.clock.runUntil(100000);
+  EXPECT_EQ(run.log.frames().size(), 75u);
+  EXPECT_EQ(run.stats.opened, 1u);
+  EXPECT_EQ(run.stats.buffersQueued, 75u);
+  EXPECT_EQ(run.stats.droppedBytes, 0u);
+  EXPECT_EQ(run.stats.underruns, 0u);
+  EXPECT_GE(run.stats.buffersPlayed, 70u);  // the last ones go with the closed output
+  // Frames keep their time stamps: sound does not push the pictures ahead.
+  EXPECT_EQ(run.log.tickOf(60) - run.log.tickOf(50), 800);
+}
+
+TEST(PlaySound, CompletionStepsFeedTheQueueWhenSoundOutrunsTheStamps) {
+  TempDir dir;
+  // Frames 120 ms apart with 80 ms of sound each: the queue empties between paced steps, so
+  // completions step at once.
+  writeG726(dir.file("sparse.kdz"), 120, 2, 25);
+  SoundRun run;
+  ASSERT_TRUE(run.session.open(dir.file("sparse.kdz"), 0));
+  run.clock.runUntil(100000);
+  EXPECT_EQ(run.log.frames().size(), 50u);
+  EXPECT_EQ(run.stats.underruns, 0u);
+  EXPECT_EQ(run.stats.opened, 1u);
+  EXPECT_LT(run.log.frames().back().tick, 49u * 120u);
+}
+
+TEST(PlaySound, SilentAwayFromNormalSpeedAndWhileZonesSeeNothing) {
+  TempDir dir;
+  writeG726(dir.file("g726.kdz"), 80, 1, 25);
+  for (int speed : {-1, 1, 2}) {
+    SoundRun run;
+    ASSERT_TRUE(run.session.open(dir.file("g726.kdz"), speed));
+    run.clock.runUntil(100000);
+    EXPECT_EQ(run.stats.opened, 0u) << speed;
+  }
+  // A zone over a still scene: one frame per tick and no sound.
+  VirtualClock clock;
+  SoundOutputStats stats;
+  EventLog log;
+  PlaySession still(clock, sceneDecoders(SceneOptions{-1, -1, false}),
+                    ClockedSoundOutput::factory(clock, &stats));
+  still.setEventHandler(log.handler());
+  ASSERT_TRUE(still.open(dir.file("g726.kdz"), 0));
+  still.player().addMotionZone(0, 0, 352, 200);
+  clock.runUntil(100000);
+  EXPECT_EQ(log.frames().size(), 25u);
+  EXPECT_EQ(log.frames().back().tick, 250u);
+  EXPECT_EQ(stats.opened, 0u);
+}
+
+}  // namespace
+}  // namespace kd::testing
