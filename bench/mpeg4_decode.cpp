@@ -1,0 +1,178 @@
+// Frames per second of the family 2 decoder against xvidcore (the family 6 adapter's plain C
+// configuration) and `ffmpeg -threads 1` on one 704 × 576 stream from xvidcore's encoder.
+// Both adapters' figures include the conversion to 24-bit pictures; "core" figures stop at the
+// decoded 4:2:0 planes. Usage: bench_mpeg4_decode [--frames N] [--repeat N] [--quant Q]
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "decode/adapters/xvid_adapter.h"
+#include "decode/mpeg4/mpeg4_adapter.h"
+#include "decode/mpeg4/mpeg4_decoder.h"
+#include "recording/frame_packet.h"
+#include "synth/base/test_scene.h"
+#include "synth/mpeg4/xvid_encoder.h"
+
+#if defined(KD_HAVE_XVIDCORE)
+#include <xvid.h>
+#endif
+
+namespace {
+
+constexpr int kWidth = 704;
+constexpr int kHeight = 576;
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+std::vector<std::vector<uint8_t>> encode(int frames, int quant) {
+  kd::VideoEncoderSettings s;
+  s.width = kWidth;
+  s.height = kHeight;
+  s.quant = quant;
+  auto encoder = kd::makeXvidEncoder(s, 2);
+  std::vector<std::vector<uint8_t>> out;
+  if (!encoder) return out;
+  for (int i = 0; i < frames; ++i)
+    for (auto& f :
+         encoder->encode(kd::renderTestScene(kWidth, kHeight, i), uint32_t(i * 40), i % 25 == 0))
+      out.push_back(std::move(f.payload));
+  return out;
+}
+
+// Frames per second of an adapter decoding the stream `repeat` times.
+double adapterFps(kd::VideoDecoder& decoder, const std::vector<std::vector<uint8_t>>& stream,
+                  int repeat) {
+  kd::PictureFrame frame(0, kWidth, kHeight);
+  const auto start = Clock::now();
+  for (int r = 0; r < repeat; ++r)
+    for (size_t i = 0; i < stream.size(); ++i) {
+      std::memcpy(frame.video(), stream[i].data(), stream[i].size());
+      frame.videoSize = uint32_t(stream[i].size());
+      frame.kind = i % 25 == 0 ? 0 : 1;
+      if (!decoder.decodeFrame(frame)) std::fprintf(stderr, "frame %zu failed\n", i);
+    }
+  return double(stream.size()) * repeat / seconds(start);
+}
+
+double oursCoreFps(const std::vector<std::vector<uint8_t>>& stream, int repeat) {
+  kd::mpeg4::Mpeg4Decoder d;
+  d.initialise(kWidth, kHeight);
+  const auto start = Clock::now();
+  for (int r = 0; r < repeat; ++r)
+    for (const auto& p : stream) d.decode(p.data(), p.size(), nullptr);
+  return double(stream.size()) * repeat / seconds(start);
+}
+
+double xvidCoreFps(const std::vector<std::vector<uint8_t>>& stream, int repeat) {
+#if defined(KD_HAVE_XVIDCORE)
+  xvid_gbl_init_t init{};
+  init.version = XVID_VERSION;
+  init.cpu_flags = XVID_CPU_FORCE;
+  xvid_global(nullptr, XVID_GBL_INIT, &init, nullptr);
+  xvid_dec_create_t c{};
+  c.version = XVID_VERSION;
+  c.width = kWidth;
+  c.height = kHeight;
+  if (xvid_decore(nullptr, XVID_DEC_CREATE, &c, nullptr) < 0) return 0;
+  std::vector<uint8_t> planes(size_t(kWidth) * kHeight * 3 / 2);
+  const auto start = Clock::now();
+  for (int r = 0; r < repeat; ++r)
+    for (const auto& p : stream) {
+      const uint8_t* data = p.data();
+      int left = int(p.size());
+      while (left > 1) {
+        xvid_dec_frame_t f{};
+        f.version = XVID_VERSION;
+        f.bitstream = const_cast<uint8_t*>(data);
+        f.length = left;
+        f.output.csp = XVID_CSP_I420;
+        f.output.plane[0] = planes.data();
+        f.output.stride[0] = kWidth;
+        xvid_dec_stats_t stats{};
+        stats.version = XVID_VERSION;
+        const int used = xvid_decore(c.handle, XVID_DEC_DECODE, &f, &stats);
+        if (stats.type > 0 || used <= 0) break;
+        data += used;
+        left -= used;
+      }
+    }
+  const double fps = double(stream.size()) * repeat / seconds(start);
+  xvid_decore(c.handle, XVID_DEC_DESTROY, nullptr, nullptr);
+  return fps;
+#else
+  (void)stream;
+  (void)repeat;
+  return 0;
+#endif
+}
+
+double ffmpegFps(const std::vector<std::vector<uint8_t>>& stream, int repeat) {
+  if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) return 0;
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("bench-mpeg4-" + std::to_string(::getpid()) + ".m4v"))
+                               .string();
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return 0;
+  for (int r = 0; r < repeat; ++r)
+    for (const auto& p : stream) std::fwrite(p.data(), 1, p.size(), f);
+  std::fclose(f);
+  const std::string command =
+      "ffmpeg -v error -threads 1 -i " + path + " -f null - > /dev/null 2>&1";
+  const auto start = Clock::now();
+  const int status = std::system(command.c_str());
+  const double fps = status == 0 ? double(stream.size()) * repeat / seconds(start) : 0;
+  std::filesystem::remove(path);
+  return fps;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int frames = 250, repeat = 4, quant = 4;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (!std::strcmp(argv[i], "--frames")) frames = std::atoi(argv[i + 1]);
+    if (!std::strcmp(argv[i], "--repeat")) repeat = std::atoi(argv[i + 1]);
+    if (!std::strcmp(argv[i], "--quant")) quant = std::atoi(argv[i + 1]);
+  }
+  const auto stream = encode(frames, quant);
+  if (stream.empty()) {
+    std::fprintf(stderr, "bench_mpeg4_decode: xvidcore's encoder is not available\n");
+    return 1;
+  }
+  size_t bytes = 0;
+  for (const auto& p : stream) bytes += p.size();
+  std::printf("stream: %d x %d, %zu frames, key frame every 25, quant %d, %.1f KB/frame\n", kWidth,
+              kHeight, stream.size(), quant, double(bytes) / 1024.0 / double(stream.size()));
+
+  auto ours = kd::makeMpeg4DecoderAdapter();
+  const double oursFps = adapterFps(*ours, stream, repeat);
+  double xvidFps = 0;
+  if (auto xvid = kd::makeXvidDecoderAdapter(kWidth, kHeight))
+    xvidFps = adapterFps(*xvid, stream, repeat);
+  const double oursCore = oursCoreFps(stream, repeat);
+  const double xvidCore = xvidCoreFps(stream, repeat);
+  const double ffmpeg = ffmpegFps(stream, repeat);
+
+  std::printf("family 2 (ours), to 24-bit pictures : %8.1f fps\n", oursFps);
+  std::printf("family 6 (xvidcore C), to 24-bit     : %8.1f fps\n", xvidFps);
+  std::printf("ours, decode only                     : %8.1f fps\n", oursCore);
+  std::printf("xvidcore C, decode to planes          : %8.1f fps\n", xvidCore);
+  std::printf("ffmpeg -threads 1 (process, decode)   : %8.1f fps\n", ffmpeg);
+  if (xvidFps > 0)
+    std::printf("ratio ours / xvidcore (24-bit)        : %8.2f\n", oursFps / xvidFps);
+  if (xvidCore > 0)
+    std::printf("ratio ours / xvidcore (decode only)   : %8.2f\n", oursCore / xvidCore);
+  if (ffmpeg > 0) std::printf("ratio ours / ffmpeg (decode only)     : %8.2f\n", oursCore / ffmpeg);
+  return 0;
+}
