@@ -1,0 +1,54 @@
+#include "playback/qt/stretch_copy.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace kd {
+
+bool stretchCopy(const QImage& source, const QRect& from, QImage& destination, const QRect& to,
+                 bool blackTransparent) {
+  if (from.isEmpty() || to.isEmpty() || !source.rect().contains(from)) return false;
+  const QRect clipped = to.intersected(destination.rect());
+  if (clipped.isEmpty()) return true;  // nothing of it is visible
+  const int sw = from.width(), sh = from.height(), dw = to.width(), dh = to.height();
+
+  // Source column of every destination column, computed once per copy.
+  std::vector<int> columns(static_cast<size_t>(clipped.width()));
+  for (int x = clipped.left(); x <= clipped.right(); ++x)
+    columns[size_t(x - clipped.left())] = from.left() + int(int64_t(x - to.left()) * sw / dw);
+  for (int& c : columns)
+    if (c > from.right()) c = from.right();
+
+  const bool oneToOneRows = sw == dw && !blackTransparent;
+  int lastSourceRow = -1;
+  for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
+    int sy = from.top() + int(int64_t(y - to.top()) * sh / dh);
+    if (sy > from.bottom()) sy = from.bottom();
+    const auto* in = reinterpret_cast<const uint32_t*>(source.constScanLine(sy));
+    auto* out = reinterpret_cast<uint32_t*>(destination.scanLine(y)) + clipped.left();
+    if (oneToOneRows) {
+      std::memcpy(out, in + columns[0], size_t(clipped.width()) * 4);
+      continue;
+    }
+    if (!blackTransparent && sy == lastSourceRow && y > clipped.top()) {
+      // Vertical enlargement repeats the row just written.
+      std::memcpy(
+          out, reinterpret_cast<const uint32_t*>(destination.constScanLine(y - 1)) + clipped.left(),
+          size_t(clipped.width()) * 4);
+      continue;
+    }
+    lastSourceRow = sy;
+    if (blackTransparent) {
+      for (size_t i = 0; i < columns.size(); ++i) {
+        const uint32_t px = in[columns[i]];
+        if (px & 0x00FFFFFF) out[i] = px;
+      }
+    } else {
+      for (size_t i = 0; i < columns.size(); ++i) out[i] = in[columns[i]];
+    }
+  }
+  return true;
+}
+
+}  // namespace kd
