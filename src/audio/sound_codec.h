@@ -23,6 +23,9 @@ class SoundDecoder {
   // nullptr to only count); `samples` receives the count written. False when refused.
   virtual bool decode(const uint8_t* input, size_t length, int16_t* output, size_t& samples) = 0;
   virtual size_t samplesForBytes(size_t length) const = 0;
+  // The longest leading part of `available` bytes that one decode call accepts (G.726: a
+  // multiple of 3, at most 9000); 0 when nothing more can be decoded.
+  virtual size_t acceptedBytes(size_t available) const = 0;
 };
 
 class SoundEncoder {
@@ -36,5 +39,11 @@ class SoundEncoder {
 
 std::unique_ptr<SoundDecoder> makeSoundDecoder(SoundFamily family);
 std::unique_ptr<SoundEncoder> makeSoundEncoder(SoundFamily family);
+
+// Decodes a whole payload of any length, in as many calls as the decoder needs, appending to
+// `out`; bytes no call accepts (a G.726 tail of 1 or 2 bytes) are dropped. False when the
+// decoder refused a part.
+bool decodeSoundPayload(SoundDecoder& decoder, const uint8_t* payload, size_t length,
+                        std::vector<int16_t>& out);
 
 }  // namespace kd

@@ -1,0 +1,54 @@
+#include "audio/ima_adpcm_step.h"
+
+#include <algorithm>
+
+namespace kd {
+
+namespace {
+
+constexpr int kStepTable[89] = {
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,   21,    23,
+    25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,   73,    80,
+    88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,  253,   279,
+    307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,  876,   963,
+    1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749, 3024,  3327,
+    3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
+    12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+
+constexpr int kIndexTable[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+
+}  // namespace
+
+int16_t ImaAdpcmChannel::decode(int code) {
+  const int step = kStepTable[index];
+  int difference = step >> 3;
+  if (code & 1) difference += step >> 2;
+  if (code & 2) difference += step >> 1;
+  if (code & 4) difference += step;
+  predictor =
+      std::clamp((code & 8) ? predictor - difference : predictor + difference, -32768, 32767);
+  index = std::clamp(index + kIndexTable[code & 7], 0, kMaxIndex);
+  return int16_t(predictor);
+}
+
+int ImaAdpcmChannel::encode(int sample) {
+  const int step = kStepTable[index];
+  int difference = sample - predictor;
+  int code = 0;
+  if (difference < 0) {
+    code = 8;
+    difference = -difference;
+  }
+  // Successive approximation of difference / step in three bits, with the decoder's rounding.
+  int part = step;
+  for (int bit = 4; bit; bit >>= 1, part >>= 1) {
+    if (difference >= part) {
+      code |= bit;
+      difference -= part;
+    }
+  }
+  decode(code);
+  return code;
+}
+
+}  // namespace kd
