@@ -1,0 +1,41 @@
+#include "decode/avc/avc_bit_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kd::avc {
+
+void BitReader::load(const uint8_t* payload, size_t length) {
+  length = std::min(length, kCapacity - 1);
+  const size_t padded = (length + 3) & ~size_t(3);
+  std::memcpy(buffer_.get(), payload, length);
+  std::memset(buffer_.get() + length, 0, kCapacity + kSlack - length);
+  const uint32_t first = length >= 4 ? uint32_t(payload[0]) | uint32_t(payload[1]) << 8 |
+                                           uint32_t(payload[2]) << 16 | uint32_t(payload[3]) << 24
+                                     : 0;
+  size_t bytes = length;
+  if (first >= 0x8000 && first <= 0xFFFF) {
+    // Stored as little-endian words: the stream order is each word's bytes reversed.
+    for (size_t i = 0; i < padded; i += 4) {
+      std::swap(buffer_[i], buffer_[i + 3]);
+      std::swap(buffer_[i + 1], buffer_[i + 2]);
+    }
+    bytes = padded;
+  }
+  limitBits_ = bytes * 8;
+  maxBits_ = kCapacity * 8;
+  pos_ = 0;
+}
+
+bool BitReader::readUe(uint32_t& value) {
+  int zeros = 0;
+  while (peek(1) == 0) {
+    if (++zeros > 31 || pos_ >= maxBits_) return false;
+    skip(1);
+  }
+  skip(1);
+  value = (zeros ? read(zeros) : 0) + (1u << zeros) - 1;
+  return true;
+}
+
+}  // namespace kd::avc

@@ -1,0 +1,109 @@
+#include "decode/avc/avc_inter_pred.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if KD_AVC_HAVE_SSE2
+#include <emmintrin.h>
+#endif
+
+namespace kd::avc {
+
+namespace scalar {
+
+void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
+                 int dstStride) {
+  const int step = vertical ? srcStride : 1;
+  const uint8_t* base = src + (half < 0 ? -step : 0);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const uint8_t* s = base + y * srcStride + x;
+      const int sum =
+          (s[-2 * step] + s[3 * step]) - 5 * (s[-step] + s[2 * step]) + 20 * (s[0] + s[step]);
+      dst[y * dstStride + x] = uint8_t(std::clamp((sum + 16) >> 5, 0, 255));
+    }
+  }
+}
+
+}  // namespace scalar
+
+#if KD_AVC_HAVE_SSE2
+namespace sse2 {
+
+void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
+                 int dstStride) {
+  const int step = vertical ? srcStride : 1;
+  const uint8_t* base = src + (half < 0 ? -step : 0);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i five = _mm_set1_epi16(5);
+  const __m128i twenty = _mm_set1_epi16(20);
+  const __m128i rounding = _mm_set1_epi16(16);
+  auto load = [&](const uint8_t* p) {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+  };
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; x += 8) {
+      const uint8_t* s = base + y * srcStride + x;
+      const __m128i outer = _mm_add_epi16(load(s - 2 * step), load(s + 3 * step));
+      const __m128i inner = _mm_add_epi16(load(s - step), load(s + 2 * step));
+      const __m128i centre = _mm_add_epi16(load(s), load(s + step));
+      __m128i sum = _mm_add_epi16(outer, _mm_mullo_epi16(centre, twenty));
+      sum = _mm_sub_epi16(sum, _mm_mullo_epi16(inner, five));
+      sum = _mm_srai_epi16(_mm_add_epi16(sum, rounding), 5);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + y * dstStride + x),
+                       _mm_packus_epi16(sum, zero));
+    }
+  }
+}
+
+}  // namespace sse2
+#endif
+
+void predictLuma16x16(const uint8_t* src, int srcStride, int hx, int hy, uint8_t* dst,
+                      int dstStride) {
+  if (hx == 0 && hy == 0) {
+    for (int y = 0; y < 16; ++y) std::memcpy(dst + y * dstStride, src + y * srcStride, 16);
+    return;
+  }
+#if KD_AVC_USE_SSE2
+  sse2::sixTap16x16(src, srcStride, hx != 0 ? hx : hy, hx == 0, dst, dstStride);
+#else
+  scalar::sixTap16x16(src, srcStride, hx != 0 ? hx : hy, hx == 0, dst, dstStride);
+#endif
+}
+
+void predictChroma8x8Motion(const uint8_t* src, int srcStride, int x, int y, int hx, int hy,
+                            bool wholeOnly, uint8_t* dst, int dstStride) {
+  // x % 2 keeps the sign of x in C++, as the rule wants.
+  const int fx = wholeOnly ? 0 : hx + x % 2;
+  const int fy = wholeOnly ? 0 : hy + y % 2;
+  const uint8_t* s = src + (fx < 0 ? -1 : 0) + (fy < 0 ? -srcStride : 0);
+  for (int r = 0; r < 8; ++r) {
+    const uint8_t* a = s + r * srcStride;
+    uint8_t* out = dst + r * dstStride;
+    for (int c = 0; c < 8; ++c) {
+      int v;
+      if (fx == 0 && fy == 0) {
+        v = a[c];
+      } else if (fy == 0) {
+        v = (a[c] + a[c + 1] + 1) >> 1;
+      } else if (fx == 0) {
+        v = (a[c] + a[c + srcStride] + 1) >> 1;
+      } else {
+        const int top = (a[c] + a[c + 1] + 1) >> 1;
+        const int bottom = (a[c + srcStride] + a[c + srcStride + 1] + 1) >> 1;
+        v = (top + bottom + 1) >> 1;
+      }
+      out[c] = uint8_t(v);
+    }
+  }
+}
+
+void averageBlocks(const uint8_t* a, const uint8_t* b, int stride, int width, int height,
+                   uint8_t* dst, int dstStride) {
+  for (int r = 0; r < height; ++r)
+    for (int c = 0; c < width; ++c)
+      dst[r * dstStride + c] = uint8_t((a[r * stride + c] + b[r * stride + c] + 1) >> 1);
+}
+
+}  // namespace kd::avc

@@ -1,0 +1,37 @@
+#pragma once
+// Motion-compensated prediction: half-sample luma interpolation with the six-tap filter (one
+// direction only: horizontal wins), this format's chroma averaging, and the averaged direct
+// prediction.
+#include <cstdint>
+
+#include "decode/avc/avc_simd.h"
+
+namespace kd::avc {
+
+namespace scalar {
+// `src` points at the integer position in the reference; `half` (-1, 0, +1) picks the half
+// position to the left / right (or above / below when `vertical`).
+void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
+                 int dstStride);
+}  // namespace scalar
+#if KD_AVC_HAVE_SSE2
+namespace sse2 {
+void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
+                 int dstStride);
+}  // namespace sse2
+#endif
+
+// Luma 16×16 prediction at integer position `src` with half flags hx, hy.
+void predictLuma16x16(const uint8_t* src, int srcStride, int hx, int hy, uint8_t* dst,
+                      int dstStride);
+
+// Chroma 8×8 prediction for the luma vector (x, y integer, hx, hy half flags); `src` points at
+// the co-located chroma sample; `wholeOnly` is version 5's rule.
+void predictChroma8x8Motion(const uint8_t* src, int srcStride, int x, int y, int hx, int hy,
+                            bool wholeOnly, uint8_t* dst, int dstStride);
+
+// (a + b + 1) >> 1 over a block.
+void averageBlocks(const uint8_t* a, const uint8_t* b, int stride, int width, int height,
+                   uint8_t* dst, int dstStride);
+
+}  // namespace kd::avc

@@ -1,0 +1,355 @@
+#include "decode/avc/avc_loop_filter.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "decode/avc/avc_tables.h"
+
+#if KD_AVC_HAVE_SSE2
+#include <emmintrin.h>
+#endif
+
+namespace kd::avc {
+
+namespace {
+
+inline uint8_t clip1(int v) {
+  return uint8_t(std::clamp(v, 0, 255));
+}
+
+// One line across an edge: s points at q0, `step` leads from q0 to q1 (p0 is at -step).
+void filterLumaLine(uint8_t* s, int step, int bs, int alpha, int beta, int tc0) {
+  const int p0 = s[-step], p1 = s[-2 * step], p2 = s[-3 * step], p3 = s[-4 * step];
+  const int q0 = s[0], q1 = s[step], q2 = s[2 * step], q3 = s[3 * step];
+  if (std::abs(p0 - q0) >= alpha || std::abs(p1 - p0) >= beta || std::abs(q1 - q0) >= beta) return;
+  const bool ap = std::abs(p2 - p0) < beta;
+  const bool aq = std::abs(q2 - q0) < beta;
+  if (bs < 4) {
+    const int tc = tc0 + ap + aq;
+    const int delta = std::clamp((((q0 - p0) << 2) + (p1 - q1) + 4) >> 3, -tc, tc);
+    s[-step] = clip1(p0 + delta);
+    s[0] = clip1(q0 - delta);
+    if (ap)
+      s[-2 * step] =
+          uint8_t(p1 + std::clamp((p2 + ((p0 + q0 + 1) >> 1) - (p1 << 1)) >> 1, -tc0, tc0));
+    if (aq)
+      s[step] = uint8_t(q1 + std::clamp((q2 + ((p0 + q0 + 1) >> 1) - (q1 << 1)) >> 1, -tc0, tc0));
+    return;
+  }
+  const bool small = std::abs(p0 - q0) < ((alpha >> 2) + 2);
+  if (ap && small) {
+    s[-step] = uint8_t((p2 + 2 * p1 + 2 * p0 + 2 * q0 + q1 + 4) >> 3);
+    s[-2 * step] = uint8_t((p2 + p1 + p0 + q0 + 2) >> 2);
+    s[-3 * step] = uint8_t((2 * p3 + 3 * p2 + p1 + p0 + q0 + 4) >> 3);
+  } else {
+    s[-step] = uint8_t((2 * p1 + p0 + q1 + 2) >> 2);
+  }
+  if (aq && small) {
+    s[0] = uint8_t((p1 + 2 * p0 + 2 * q0 + 2 * q1 + q2 + 4) >> 3);
+    s[step] = uint8_t((p0 + q0 + q1 + q2 + 2) >> 2);
+    s[2 * step] = uint8_t((2 * q3 + 3 * q2 + q1 + q0 + p0 + 4) >> 3);
+  } else {
+    s[0] = uint8_t((2 * q1 + q0 + p1 + 2) >> 2);
+  }
+}
+
+// The luma-type filter on chroma (versions other than 5): p2 and q2 never change.
+void filterChromaLumaTypeLine(uint8_t* s, int step, int bs, int alpha, int beta, int tc0) {
+  const int p0 = s[-step], p1 = s[-2 * step], p2 = s[-3 * step];
+  const int q0 = s[0], q1 = s[step], q2 = s[2 * step];
+  if (std::abs(p0 - q0) >= alpha || std::abs(p1 - p0) >= beta || std::abs(q1 - q0) >= beta) return;
+  const bool ap = std::abs(p2 - p0) < beta;
+  const bool aq = std::abs(q2 - q0) < beta;
+  if (bs < 4) {
+    const int tc = tc0 + ap + aq;
+    const int delta = std::clamp((((q0 - p0) << 2) + (p1 - q1) + 4) >> 3, -tc, tc);
+    s[-step] = clip1(p0 + delta);
+    s[0] = clip1(q0 - delta);
+    return;
+  }
+  const bool small = std::abs(p0 - q0) < ((alpha >> 2) + 2);
+  if (ap && small) {
+    s[-2 * step] = uint8_t((p2 + p1 + p0 + q0 + 2) >> 2);
+    s[-step] = uint8_t((p2 + 2 * p1 + 2 * p0 + 2 * q0 + q1 + 4) >> 3);
+  } else {
+    s[-step] = uint8_t((2 * p1 + p0 + q1 + 2) >> 2);
+  }
+  if (aq && small) {
+    s[step] = uint8_t((q2 + q1 + q0 + p0 + 2) >> 2);
+    s[0] = uint8_t((q2 + 2 * q1 + 2 * q0 + 2 * p0 + p1 + 4) >> 3);
+  } else {
+    s[0] = uint8_t((2 * q1 + q0 + p1 + 2) >> 2);
+  }
+}
+
+// The H.264 chroma filter (version 5).
+void filterChromaLine(uint8_t* s, int step, int bs, int alpha, int beta, int tc0) {
+  const int p0 = s[-step], p1 = s[-2 * step];
+  const int q0 = s[0], q1 = s[step];
+  if (std::abs(p0 - q0) >= alpha || std::abs(p1 - p0) >= beta || std::abs(q1 - q0) >= beta) return;
+  if (bs < 4) {
+    const int tc = tc0 + 1;
+    const int delta = std::clamp((((q0 - p0) << 2) + (p1 - q1) + 4) >> 3, -tc, tc);
+    s[-step] = clip1(p0 + delta);
+    s[0] = clip1(q0 - delta);
+  } else {
+    s[-step] = uint8_t((2 * p1 + p0 + q1 + 2) >> 2);
+    s[0] = uint8_t((2 * q1 + q0 + p1 + 2) >> 2);
+  }
+}
+
+void filterChromaPlane(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version) {
+  const int alpha = kAlpha[quant], beta = kBeta[quant];
+  for (int dir = 0; dir < 2; ++dir) {
+    const int along = dir == 0 ? stride : 1;  // from one line of the edge to the next
+    const int across = dir == 0 ? 1 : stride;
+    for (int edge = 0; edge < 2; ++edge) {
+      for (int seg = 0; seg < 2; ++seg) {
+        const int strength = bs[dir][edge][seg];
+        if (strength == 0) continue;
+        const int tc0 = strength < 4 ? kTc0[quant][strength - 1] : 0;
+        uint8_t* s = c + edge * 4 * across + seg * 4 * along;
+        for (int k = 0; k < 4; ++k, s += along) {
+          if (version == 5)
+            filterChromaLine(s, across, strength, alpha, beta, tc0);
+          else
+            filterChromaLumaTypeLine(s, across, strength, alpha, beta, tc0);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
+namespace scalar {
+
+void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant) {
+  const int alpha = kAlpha[quant], beta = kBeta[quant];
+  for (int dir = 0; dir < 2; ++dir) {
+    const int along = dir == 0 ? stride : 1;
+    const int across = dir == 0 ? 1 : stride;
+    for (int edge = 0; edge < 4; ++edge) {
+      for (int seg = 0; seg < 4; ++seg) {
+        const int strength = bs[dir][edge][seg];
+        if (strength == 0) continue;
+        const int tc0 = strength < 4 ? kTc0[quant][strength - 1] : 0;
+        uint8_t* s = y + edge * 4 * across + seg * 4 * along;
+        for (int k = 0; k < 4; ++k, s += along)
+          filterLumaLine(s, across, strength, alpha, beta, tc0);
+      }
+    }
+  }
+}
+
+}  // namespace scalar
+
+#if KD_AVC_HAVE_SSE2
+namespace sse2 {
+
+namespace {
+
+struct Lines {
+  __m128i p[4];  // p0..p3
+  __m128i q[4];  // q0..q3
+};
+
+inline __m128i absDiff(__m128i a, __m128i b) {
+  return _mm_max_epi16(_mm_sub_epi16(a, b), _mm_sub_epi16(b, a));
+}
+inline __m128i select(__m128i mask, __m128i a, __m128i b) {
+  return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+inline __m128i clamp(__m128i v, __m128i lo, __m128i hi) {
+  return _mm_min_epi16(_mm_max_epi16(v, lo), hi);
+}
+
+// Eight lines at once; `bs` and `tc0` per lane.
+void filterLines(Lines& l, __m128i alpha, __m128i beta, __m128i bs, __m128i tc0) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i two = _mm_set1_epi16(2), four = _mm_set1_epi16(4);
+  const __m128i p0 = l.p[0], p1 = l.p[1], p2 = l.p[2], p3 = l.p[3];
+  const __m128i q0 = l.q[0], q1 = l.q[1], q2 = l.q[2], q3 = l.q[3];
+  __m128i mask = _mm_cmpgt_epi16(bs, zero);
+  mask = _mm_and_si128(mask, _mm_cmplt_epi16(absDiff(p0, q0), alpha));
+  mask = _mm_and_si128(mask, _mm_cmplt_epi16(absDiff(p1, p0), beta));
+  mask = _mm_and_si128(mask, _mm_cmplt_epi16(absDiff(q1, q0), beta));
+  if (_mm_movemask_epi8(mask) == 0) return;
+  const __m128i ap = _mm_cmplt_epi16(absDiff(p2, p0), beta);
+  const __m128i aq = _mm_cmplt_epi16(absDiff(q2, q0), beta);
+
+  // Strengths 1-3.
+  const __m128i tc = _mm_sub_epi16(_mm_sub_epi16(tc0, ap), aq);
+  const __m128i negTc = _mm_sub_epi16(zero, tc);
+  __m128i delta = _mm_add_epi16(_mm_slli_epi16(_mm_sub_epi16(q0, p0), 2), _mm_sub_epi16(p1, q1));
+  delta = clamp(_mm_srai_epi16(_mm_add_epi16(delta, four), 3), negTc, tc);
+  const __m128i max255 = _mm_set1_epi16(255);
+  const __m128i np0 = clamp(_mm_add_epi16(p0, delta), zero, max255);
+  const __m128i nq0 = clamp(_mm_sub_epi16(q0, delta), zero, max255);
+  const __m128i avg = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(p0, q0), _mm_set1_epi16(1)), 1);
+  const __m128i negTc0 = _mm_sub_epi16(zero, tc0);
+  const __m128i dp1 = clamp(
+      _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(p2, avg), _mm_slli_epi16(p1, 1)), 1), negTc0, tc0);
+  const __m128i dq1 = clamp(
+      _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(q2, avg), _mm_slli_epi16(q1, 1)), 1), negTc0, tc0);
+  const __m128i np1 = select(ap, _mm_add_epi16(p1, dp1), p1);
+  const __m128i nq1 = select(aq, _mm_add_epi16(q1, dq1), q1);
+
+  // Strength 4.
+  const __m128i small =
+      _mm_cmplt_epi16(absDiff(p0, q0), _mm_add_epi16(_mm_srai_epi16(alpha, 2), two));
+  const __m128i sp = _mm_and_si128(ap, small);
+  const __m128i sq = _mm_and_si128(aq, small);
+  const __m128i pq0 = _mm_add_epi16(p0, q0);
+  const __m128i sp0 = _mm_srai_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(p2, _mm_slli_epi16(_mm_add_epi16(p1, pq0), 1)), q1),
+                    four),
+      3);
+  const __m128i sp1 =
+      _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_add_epi16(p2, p1), pq0), two), 2);
+  const __m128i sp2 = _mm_srai_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p3, 1),
+                                                _mm_add_epi16(p2, _mm_slli_epi16(p2, 1))),
+                                  _mm_add_epi16(p1, pq0)),
+                    four),
+      3);
+  const __m128i wp0 = _mm_srai_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p1, 1), p0), q1), two), 2);
+  const __m128i sq0 = _mm_srai_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(q2, _mm_slli_epi16(_mm_add_epi16(q1, pq0), 1)), p1),
+                    four),
+      3);
+  const __m128i sq1 =
+      _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_add_epi16(q2, q1), pq0), two), 2);
+  const __m128i sq2 = _mm_srai_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q3, 1),
+                                                _mm_add_epi16(q2, _mm_slli_epi16(q2, 1))),
+                                  _mm_add_epi16(q1, pq0)),
+                    four),
+      3);
+  const __m128i wq0 = _mm_srai_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q1, 1), q0), p1), two), 2);
+
+  const __m128i strong = _mm_cmpeq_epi16(bs, four);
+  const __m128i weak = _mm_andnot_si128(strong, mask);
+  const __m128i hard = _mm_and_si128(strong, mask);
+  l.p[0] = select(weak, np0, select(hard, select(sp, sp0, wp0), p0));
+  l.p[1] = select(weak, np1, select(hard, select(sp, sp1, p1), p1));
+  l.p[2] = select(hard, select(sp, sp2, p2), p2);
+  l.q[0] = select(weak, nq0, select(hard, select(sq, sq0, wq0), q0));
+  l.q[1] = select(weak, nq1, select(hard, select(sq, sq1, q1), q1));
+  l.q[2] = select(hard, select(sq, sq2, q2), q2);
+}
+
+// Per-lane strengths and tc0 for two 4-sample segments.
+void laneParameters(int bsA, int bsB, int quant, __m128i& bs, __m128i& tc0) {
+  const int tA = (bsA > 0 && bsA < 4) ? kTc0[quant][bsA - 1] : 0;
+  const int tB = (bsB > 0 && bsB < 4) ? kTc0[quant][bsB - 1] : 0;
+  bs = _mm_set_epi16(short(bsB), short(bsB), short(bsB), short(bsB), short(bsA), short(bsA),
+                     short(bsA), short(bsA));
+  tc0 = _mm_set_epi16(short(tB), short(tB), short(tB), short(tB), short(tA), short(tA), short(tA),
+                      short(tA));
+}
+
+// Eight rows of eight bytes ↔ eight 16-bit column vectors.
+void transpose8x8(__m128i r[8]) {
+  __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
+  __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
+  __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
+  __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
+  __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
+  __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
+  __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
+  __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
+  r[0] = _mm_unpacklo_epi64(b0, b4);
+  r[1] = _mm_unpackhi_epi64(b0, b4);
+  r[2] = _mm_unpacklo_epi64(b1, b5);
+  r[3] = _mm_unpackhi_epi64(b1, b5);
+  r[4] = _mm_unpacklo_epi64(b2, b6);
+  r[5] = _mm_unpackhi_epi64(b2, b6);
+  r[6] = _mm_unpacklo_epi64(b3, b7);
+  r[7] = _mm_unpackhi_epi64(b3, b7);
+}
+
+inline __m128i load8(const uint8_t* p) {
+  return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                           _mm_setzero_si128());
+}
+inline void store8(uint8_t* p, __m128i v) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(v, v));
+}
+
+}  // namespace
+
+void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant) {
+  const __m128i alpha = _mm_set1_epi16(kAlpha[quant]);
+  const __m128i beta = _mm_set1_epi16(kBeta[quant]);
+  // Vertical edges: eight rows at a time, transposed so that lanes run down the edge.
+  for (int edge = 0; edge < 4; ++edge) {
+    for (int half = 0; half < 2; ++half) {
+      const int segA = bs[0][edge][half * 2], segB = bs[0][edge][half * 2 + 1];
+      if (segA == 0 && segB == 0) continue;
+      uint8_t* base = y + half * 8 * stride + edge * 4 - 4;
+      __m128i r[8];
+      for (int k = 0; k < 8; ++k) r[k] = load8(base + k * stride);
+      transpose8x8(r);
+      Lines l{{r[3], r[2], r[1], r[0]}, {r[4], r[5], r[6], r[7]}};
+      __m128i bsv, tc0;
+      laneParameters(segA, segB, quant, bsv, tc0);
+      filterLines(l, alpha, beta, bsv, tc0);
+      r[0] = l.p[3], r[1] = l.p[2], r[2] = l.p[1], r[3] = l.p[0];
+      r[4] = l.q[0], r[5] = l.q[1], r[6] = l.q[2], r[7] = l.q[3];
+      transpose8x8(r);
+      for (int k = 0; k < 8; ++k) store8(base + k * stride, r[k]);
+    }
+  }
+  // Horizontal edges: rows are lanes already.
+  for (int edge = 0; edge < 4; ++edge) {
+    for (int half = 0; half < 2; ++half) {
+      const int segA = bs[1][edge][half * 2], segB = bs[1][edge][half * 2 + 1];
+      if (segA == 0 && segB == 0) continue;
+      uint8_t* q = y + edge * 4 * stride + half * 8;
+      Lines l;
+      for (int k = 0; k < 4; ++k) {
+        l.p[k] = load8(q - (k + 1) * stride);
+        l.q[k] = load8(q + k * stride);
+      }
+      __m128i bsv, tc0;
+      laneParameters(segA, segB, quant, bsv, tc0);
+      filterLines(l, alpha, beta, bsv, tc0);
+      for (int k = 0; k < 3; ++k) {
+        store8(q - (k + 1) * stride, l.p[k]);
+        store8(q + k * stride, l.q[k]);
+      }
+    }
+  }
+}
+
+}  // namespace sse2
+#endif
+
+void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, int quant,
+                      int version) {
+  if (quant > 51 || kAlpha[quant] == 0) return;  // beyond the tables nothing is filtered
+#if KD_AVC_USE_SSE2
+  sse2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
+#else
+  scalar::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
+#endif
+  uint8_t* planes[2] = {mb.u, mb.v};
+  for (int c = 0; c < 2; ++c) {
+    uint8_t bs[2][2][2];
+    for (int dir = 0; dir < 2; ++dir) {
+      for (int edge = 0; edge < 2; ++edge) {
+        for (int seg = 0; seg < 2; ++seg) {
+          bs[dir][edge][seg] = (version == 3 || version == 5)
+                                   ? strengths.chroma[c][dir][edge][seg]
+                                   : strengths.luma[dir][0][edge * 2 + seg];
+        }
+      }
+    }
+    filterChromaPlane(planes[c], mb.uvStride, bs, quant, version);
+  }
+}
+
+}  // namespace kd::avc

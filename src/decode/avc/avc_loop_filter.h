@@ -1,0 +1,37 @@
+#pragma once
+// The loop filter of one macroblock: H.264 luma filters (8.7.2.3, 8.7.2.4) with this format's
+// strengths and thresholds (indexA = indexB = quant), and the per-version chroma filters.
+#include <cstdint>
+
+#include "decode/avc/avc_simd.h"
+
+namespace kd::avc {
+
+struct EdgeStrengths {
+  uint8_t luma[2][4][4] = {};       // [0 vertical, 1 horizontal][edge][4-sample segment]
+  uint8_t chroma[2][2][2][2] = {};  // [U, V][direction][edge][segment]
+};
+
+struct FilterPlanes {
+  uint8_t* y;
+  uint8_t* u;
+  uint8_t* v;
+  int yStride;
+  int uvStride;
+};
+
+// Filters the macroblock whose top-left luma sample is y (chroma u, v) in the order vertical
+// luma edges, horizontal luma edges, then U and V, vertical before horizontal.
+void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, int quant,
+                      int version);
+
+namespace scalar {
+void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
+}
+#if KD_AVC_HAVE_SSE2
+namespace sse2 {
+void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
+}
+#endif
+
+}  // namespace kd::avc

@@ -1,0 +1,260 @@
+#include "decode/avc/avc_picture_builder.h"
+
+#include <cstring>
+
+#include "decode/avc/avc_edge_strength.h"
+#include "decode/avc/avc_inter_pred.h"
+#include "decode/avc/avc_loop_filter.h"
+#include "decode/avc/avc_tables.h"
+#include "decode/avc/avc_transform.h"
+
+namespace kd::avc {
+
+namespace {
+
+alignas(16) const int16_t kNoCoefficients[16] = {};
+
+// Splits a half-sample component into its integer part (toward zero) and half flag.
+inline void split(int value, int& whole, int& half) {
+  whole = value / 2;
+  half = value - 2 * whole;
+}
+
+}  // namespace
+
+void PictureBuilder::begin(const PictureContext& context, OutputPicture& target,
+                           std::vector<MacroblockRecord>& records) {
+  ctx_ = context;
+  target_ = &target;
+  records_ = &records;
+}
+
+LumaNeighbours PictureBuilder::lumaNeighbours(int mbx, int mby, int block) const {
+  LineBuffers& lines = store_.lines();
+  LumaNeighbours n;
+  const int bx = kBlockX[block], by = kBlockY[block];
+  const int x0 = mbx * 16;
+  for (int k = 0; k < 4; ++k) {
+    n.top[k] = by == 0 ? *lines.topY(x0 + bx + k) : localY_[(by - 1) * 16 + bx + k];
+    n.left[k] = bx == 0 ? lines.colY[by + k] : localY_[(by + k) * 16 + bx - 1];
+  }
+  const bool noUpperRight = block == 3 || block == 7 || block == 11 || block == 13 || block == 15 ||
+                            (block == 5 && mbx == store_.mbCols() - 1);
+  for (int k = 0; k < 4; ++k) {
+    if (noUpperRight)
+      n.top[4 + k] = n.top[3];
+    else
+      n.top[4 + k] = by == 0 ? *lines.topY(x0 + bx + 4 + k) : localY_[(by - 1) * 16 + bx + 4 + k];
+  }
+  if (bx == 0 && by == 0)
+    n.corner = mbx == 0 ? *lines.topY(-1) : lines.cornerY;
+  else if (by == 0)
+    n.corner = *lines.topY(x0 + bx - 1);
+  else if (bx == 0)
+    n.corner = lines.colY[by - 1];
+  else
+    n.corner = localY_[(by - 1) * 16 + bx - 1];
+  n.topAvailable = by > 0 || mby > 0;
+  n.leftAvailable = bx > 0 || mbx > 0;
+  return n;
+}
+
+ChromaNeighbours PictureBuilder::chromaNeighbours(int mbx, int mby, int plane) const {
+  LineBuffers& lines = store_.lines();
+  ChromaNeighbours n;
+  const int x0 = mbx * 8;
+  uint8_t* top = plane == 0 ? lines.topU(x0) : lines.topV(x0);
+  const uint8_t* col = plane == 0 ? lines.colU : lines.colV;
+  for (int k = 0; k < 8; ++k) {
+    n.top[k] = top[k];
+    n.left[k] = col[k];
+  }
+  if (ctx_.version == 5) {
+    n.corner = mbx == 0 ? top[-1] : (plane == 0 ? lines.cornerU : lines.cornerV);
+  } else {
+    n.corner = top[-1];  // already the left macroblock's bottom-right sample
+  }
+  n.topAvailable = mby > 0;
+  n.leftAvailable = mbx > 0;
+  return n;
+}
+
+void PictureBuilder::intraLumaBlock(int mbx, int mby, int block, int mode, const int16_t* coeff,
+                                    bool coded) {
+  uint8_t pred[16];
+  predictLuma4x4(lumaNeighbours(mbx, mby, block), mode, pred);
+  uint8_t* dst = localY_ + kBlockY[block] * 16 + kBlockX[block];
+  for (int r = 0; r < 4; ++r) std::memcpy(dst + r * 16, pred + r * 4, 4);
+  if (coded) inverseTransformAdd(coeff, dst, 16);
+}
+
+void PictureBuilder::intraChromaPrediction(int mbx, int mby, int mode) {
+  predictChroma8x8(chromaNeighbours(mbx, mby, 0), mode, localU_);
+  predictChroma8x8(chromaNeighbours(mbx, mby, 1), mode, localV_);
+}
+
+void PictureBuilder::directVectors(int colocated, int directDistance, int& forward, int& backward) {
+  const int t = directDistance + 1;
+  const int s = -(t * 256) / 3;
+  forward = (colocated * s + 128) >> 8;
+  backward = (colocated * (s + 256) + 128) >> 8;
+}
+
+void PictureBuilder::interPrediction(int mbx, int mby, const MacroblockData& mb) {
+  const int x0 = mbx * 16, y0 = mby * 16;
+  if (mb.type == kMbSkipOrDirect && mb.direct) {
+    const MacroblockRecord& col = store_.recordsA()[size_t(mby) * store_.mbCols() + mbx];
+    int fx, fy, bx, by, whole, half;
+    directVectors(2 * col.mvX + col.halfX, ctx_.directDistance, fx, bx);
+    directVectors(2 * col.mvY + col.halfY, ctx_.directDistance, fy, by);
+    int fix, fiy, bix, biy;
+    split(fx, fix, half), split(fy, fiy, half), split(bx, bix, half), split(by, biy, half);
+    (void)whole;
+    ReferencePicture& f = store_.forward();
+    ReferencePicture& b = store_.backward();
+    const uint8_t* fy0 = f.yAt(x0 + fix, y0 + fiy);
+    const uint8_t* by0 = b.yAt(x0 + bix, y0 + biy);
+    for (int r = 0; r < 16; ++r)
+      for (int c = 0; c < 16; ++c)
+        localY_[r * 16 + c] = uint8_t((fy0[r * f.yStride + c] + by0[r * b.yStride + c] + 1) >> 1);
+    const int cx0 = mbx * 8, cy0 = mby * 8;
+    for (int plane = 0; plane < 2; ++plane) {
+      const uint8_t* fc =
+          plane == 0 ? f.uAt(cx0 + fix / 2, cy0 + fiy / 2) : f.vAt(cx0 + fix / 2, cy0 + fiy / 2);
+      const uint8_t* bc =
+          plane == 0 ? b.uAt(cx0 + bix / 2, cy0 + biy / 2) : b.vAt(cx0 + bix / 2, cy0 + biy / 2);
+      uint8_t* dst = plane == 0 ? localU_ : localV_;
+      for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c)
+          dst[r * 8 + c] = uint8_t((fc[r * f.uvStride + c] + bc[r * b.uvStride + c] + 1) >> 1);
+    }
+    return;
+  }
+  ReferencePicture& ref = mb.type == kMbBackward ? store_.backward() : store_.forward();
+  int ix = 0, iy = 0, hx = 0, hy = 0;
+  if (mb.type != kMbSkipOrDirect) {
+    split(mb.mvX, ix, hx);
+    split(mb.mvY, iy, hy);
+  }
+  predictLuma16x16(ref.yAt(x0 + ix, y0 + iy), ref.yStride, hx, hy, localY_, 16);
+  const int cx = mbx * 8 + ix / 2, cy = mby * 8 + iy / 2;
+  const bool wholeOnly = ctx_.version == 5;
+  predictChroma8x8Motion(ref.uAt(cx, cy), ref.uvStride, ix, iy, hx, hy, wholeOnly, localU_, 8);
+  predictChroma8x8Motion(ref.vAt(cx, cy), ref.uvStride, ix, iy, hx, hy, wholeOnly, localV_, 8);
+}
+
+void PictureBuilder::addLumaResidual(const MacroblockData& mb) {
+  for (int b = 0; b < 16; b += 2) {
+    const bool left = mb.lumaTotal[b] > 0, right = mb.lumaTotal[b + 1] > 0;
+    if (!left && !right) continue;
+    inverseTransformAddPair(left ? mb.luma[b] : kNoCoefficients,
+                            right ? mb.luma[b + 1] : kNoCoefficients,
+                            localY_ + kBlockY[b] * 16 + kBlockX[b], 16);
+  }
+}
+
+void PictureBuilder::addChromaResidual(const MacroblockData& mb) {
+  for (int plane = 0; plane < 2; ++plane) {
+    uint8_t* local = plane == 0 ? localU_ : localV_;
+    for (int b = 0; b < 4; b += 2) {
+      const bool left = mb.chromaCoded[plane][b], right = mb.chromaCoded[plane][b + 1];
+      if (!left && !right) continue;
+      inverseTransformAddPair(left ? mb.chroma[plane][b] : kNoCoefficients,
+                              right ? mb.chroma[plane][b + 1] : kNoCoefficients,
+                              local + (b / 2) * 4 * 8, 8);
+    }
+  }
+}
+
+void PictureBuilder::reconstruct(int mbx, int mby, const MacroblockData& mb) {
+  if (mb.type == kMbIntra) {
+    for (int b = 0; b < 16; ++b)
+      intraLumaBlock(mbx, mby, b, mb.lumaModes[b], mb.luma[b], mb.lumaTotal[b] > 0);
+    intraChromaPrediction(mbx, mby, mb.chromaMode);
+  } else {
+    interPrediction(mbx, mby, mb);
+    addLumaResidual(mb);
+  }
+  addChromaResidual(mb);
+  finish(mbx, mby, mb);
+}
+
+MacroblockRecord PictureBuilder::makeRecord(int mbx, int mby, const MacroblockData& mb) const {
+  MacroblockRecord r;
+  r.mbType = mb.type;
+  r.isDirect = mb.direct;
+  r.cbp = mb.cbp;
+  if (mb.type == kMbForward || mb.type == kMbBackward) {
+    int w, h;
+    split(mb.mvX, w, h);
+    r.mvX = int8_t(w), r.halfX = int8_t(h);
+    split(mb.mvY, w, h);
+    r.mvY = int8_t(w), r.halfY = int8_t(h);
+  } else if (mb.type == kMbSkipOrDirect && mb.direct) {
+    const MacroblockRecord& col = store_.recordsA()[size_t(mby) * store_.mbCols() + mbx];
+    int fx, fy, bx, by, w, h;
+    directVectors(2 * col.mvX + col.halfX, ctx_.directDistance, fx, bx);
+    directVectors(2 * col.mvY + col.halfY, ctx_.directDistance, fy, by);
+    split(fx, w, h), r.mvX = int8_t(w), r.halfX = int8_t(h);
+    split(fy, w, h), r.mvY = int8_t(w), r.halfY = int8_t(h);
+    split(bx, w, h), r.mv2[0] = int8_t(w), r.mv2[2] = int8_t(h);
+    split(by, w, h), r.mv2[1] = int8_t(w), r.mv2[3] = int8_t(h);
+  }
+  if (mb.type == kMbSkipOrDirect) return r;  // no coded flags
+  for (int b = 0; b < 16; ++b) {
+    r.lumaCoded[b] = mb.lumaTotal[b] > 0;
+    r.totalLuma[b] = mb.lumaTotal[b];
+  }
+  for (int b = 0; b < 4; ++b) {
+    r.uCoded[b] = mb.chromaCoded[0][b];
+    r.vCoded[b] = mb.chromaCoded[1][b];
+    r.totalU[b] = mb.chromaTotal[0][b];
+    r.totalV[b] = mb.chromaTotal[1][b];
+  }
+  return r;
+}
+
+void PictureBuilder::updateLines(int mbx, int mby) {
+  LineBuffers& lines = store_.lines();
+  const int w = store_.width(), cw = store_.chromaWidth();
+  const uint8_t* y = target_->y.data() + size_t(mby) * 16 * w + mbx * 16;
+  const uint8_t* u = target_->u.data() + size_t(mby) * 8 * cw + mbx * 8;
+  const uint8_t* v = target_->v.data() + size_t(mby) * 8 * cw + mbx * 8;
+  // The next macroblock's above-left samples, before this row overwrites them.
+  lines.cornerY = *lines.topY(mbx * 16 + 15);
+  lines.cornerU = *lines.topU(mbx * 8 + 7);
+  lines.cornerV = *lines.topV(mbx * 8 + 7);
+  std::memcpy(lines.topY(mbx * 16), y + 15 * w, 16);
+  std::memcpy(lines.topU(mbx * 8), u + 7 * cw, 8);
+  std::memcpy(lines.topV(mbx * 8), v + 7 * cw, 8);
+  for (int k = 0; k < 16; ++k) lines.colY[k] = y[k * w + 15];
+  for (int k = 0; k < 8; ++k) {
+    lines.colU[k] = u[k * cw + 7];
+    lines.colV[k] = v[k * cw + 7];
+  }
+}
+
+void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
+  const int w = store_.width(), cw = store_.chromaWidth();
+  uint8_t* y = target_->y.data() + size_t(mby) * 16 * w + mbx * 16;
+  uint8_t* u = target_->u.data() + size_t(mby) * 8 * cw + mbx * 8;
+  uint8_t* v = target_->v.data() + size_t(mby) * 8 * cw + mbx * 8;
+  for (int r = 0; r < 16; ++r) std::memcpy(y + r * w, localY_ + r * 16, 16);
+  for (int r = 0; r < 8; ++r) {
+    std::memcpy(u + r * cw, localU_ + r * 8, 8);
+    std::memcpy(v + r * cw, localV_ + r * 8, 8);
+  }
+  const size_t index = size_t(mby) * store_.mbCols() + mbx;
+  (*records_)[index] = makeRecord(mbx, mby, mb);
+  const bool linesAfterFilter = ctx_.trueB && ctx_.deblock;
+  if (!linesAfterFilter) updateLines(mbx, mby);
+  if (ctx_.deblock) {
+    const MacroblockRecord* left = mbx > 0 ? &(*records_)[index - 1] : nullptr;
+    const MacroblockRecord* above = mby > 0 ? &(*records_)[index - store_.mbCols()] : nullptr;
+    const EdgeStrengths s = edgeStrengths((*records_)[index], left, above);
+    filterMacroblock(FilterPlanes{y, u, v, w, cw}, s, ctx_.quant, ctx_.version);
+  }
+  if (linesAfterFilter) updateLines(mbx, mby);
+}
+
+}  // namespace kd::avc

@@ -1,0 +1,15 @@
+#pragma once
+// Whether the SIMD kernels exist in this build. Both the portable and the SIMD kernels are
+// compiled where SIMD is available, so tests can hold them against each other; KD_SCALAR_ONLY
+// makes the decoder call the portable ones.
+#if defined(__SSE2__) || defined(_M_X64)
+#define KD_AVC_HAVE_SSE2 1
+#else
+#define KD_AVC_HAVE_SSE2 0
+#endif
+
+#if KD_AVC_HAVE_SSE2 && !defined(KD_SCALAR_ONLY)
+#define KD_AVC_USE_SSE2 1
+#else
+#define KD_AVC_USE_SSE2 0
+#endif
