@@ -2,6 +2,9 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <filesystem>
+
+#include "platform/file.h"
 
 #include "cli/command.h"
 #include "cli/json.h"
@@ -31,6 +34,13 @@ int run(const std::vector<std::string>& args) {
   if (!openRecording(path, channel, info, reader, reason)) return fail(path, reason);
 
   const bool json = opt.has("json");
+  // --dump DIR writes every payload as DIR/NNNNNN.video and NNNNNN.audio (raw bytes).
+  const std::string dump = opt.get("dump");
+  if (!dump.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(dump, ec);
+    if (ec) return fail(dump, ec.message());
+  }
   PictureFrame packet(info.sourceKey(), info.pictureWidth(), info.pictureHeight());
   JsonWriter j;
   j.beginArray();
@@ -43,6 +53,18 @@ int run(const std::vector<std::string>& args) {
     const uint32_t number = reader.frameNumber(packet.block, packet.frameInBlock);
     const uint32_t vcrc = crcOf(packet.video(), packet.videoSize);
     const uint32_t acrc = crcOf(packet.audio(), packet.audioSize);
+    if (!dump.empty()) {
+      char name[32];
+      std::snprintf(name, sizeof name, "/%06u", number);
+      File out;
+      if (!out.open(dump + name + ".video", File::Mode::Create) ||
+          !out.write(packet.video(), packet.videoSize))
+        return fail(dump + name + ".video", "cannot be written");
+      if (packet.audioSize &&
+          (!out.open(dump + name + ".audio", File::Mode::Create) ||
+           !out.write(packet.audio(), packet.audioSize)))
+        return fail(dump + name + ".audio", "cannot be written");
+    }
     if (json) {
       j.beginObject();
       j.key("block").value(packet.block);
@@ -73,7 +95,7 @@ int run(const std::vector<std::string>& args) {
   return 0;
 }
 
-const CommandRegistrar registrar("frames", "[--json] [--channel N] FILE", run);
+const CommandRegistrar registrar("frames", "[--json] [--channel N] [--dump DIR] FILE", run);
 
 }  // namespace
 
