@@ -32,12 +32,14 @@ class MotionComparison {
   bool hasReference() const { return !reference_.empty(); }
 
  private:
-  bool zoneChanged(const DecodedPicture& picture, bool planar, const MotionZone& zone) const;
+  bool zoneChanged(const DecodedPicture& picture, bool planar, const MotionZone& zone);
   void updateZone(MotionZone& zone, bool changed) const;
 
   uint32_t threshold_ = kDefaultThreshold;
   uint32_t requiredCount_ = kDefaultRequiredCount;
   std::vector<uint8_t> reference_;
+  std::vector<uint16_t> rowSums_;  // scratch of one packed row
+  std::vector<uint8_t> rowPhase_;  // 1 at the first byte of each pixel
 };
 
 }  // namespace kd
