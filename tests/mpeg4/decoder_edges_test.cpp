@@ -19,7 +19,7 @@ using mpeg4::Mpeg4Decoder;
 
 void load(PictureFrame& f, const std::vector<uint8_t>& payload, uint16_t kind) {
   ASSERT_LE(payload.size(), f.videoCapacity());
-  std::memcpy(f.video(), payload.data(), payload.size());
+  if (!payload.empty()) std::memcpy(f.video(), payload.data(), payload.size());
   f.videoSize = uint32_t(payload.size());
   f.kind = kind;
   f.flags = 0x20;
