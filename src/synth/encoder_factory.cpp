@@ -1,5 +1,6 @@
 #include "synth/encoder_factory.h"
 
+#include "synth/avc/avc_encoder.h"
 #include "synth/dct/dct_encoder.h"
 #include "synth/dct/legacy_dct_encoder.h"
 #include "synth/mpeg4/xvid_encoder.h"
@@ -15,6 +16,7 @@ std::unique_ptr<VideoEncoder> makeVideoEncoder(const std::string& codec,
   if (codec == "legacy") return std::make_unique<LegacyDctEncoder>(settings);
   if (codec == "mpeg4") return makeXvidEncoder(settings, 2);
   if (codec == "xvid") return makeXvidEncoder(settings, 6);
+  if (codec == "avc") return std::make_unique<avc::AvcEncoder>(settings);
   // Each codec's encoder joins here.
   return nullptr;
 }

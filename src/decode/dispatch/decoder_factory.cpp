@@ -5,6 +5,7 @@
 
 // ---- Other codec families join here (include their adapter headers) ----
 #include "decode/adapters/missing_components.h"
+#include "decode/avc/avc_adapter.h"
 #include "decode/adapters/xvid_adapter.h"
 #include "decode/mpeg4/mpeg4_adapter.h"
 
@@ -27,7 +28,8 @@ std::unique_ptr<VideoDecoder> createVideoDecoder(int family, int width, int heig
       return nullptr;
     case 6:
       return makeXvidDecoderAdapter(width, height);
-    // case 4: AVC decoder adapter (no arguments)
+    case 4:
+      return makeAvcDecoderAdapter();
     default:
       return nullptr;
   }
