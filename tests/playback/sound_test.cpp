@@ -33,9 +33,13 @@ struct SoundRun {
 
 TEST(PlaySound, QueueNeverRunsDryAtNormalSpeed) {
   TempDir dir;
-  writeG726(dir.file("g726.kdz"), 80, 3, 25);
+  // The generator's G.726 track: 640 samples (240 bytes, 80 ms) with every 80 ms frame.
+  GeneratorOptions o = opaqueRecording(dir.file("g726.kdz"), 0, 3, 25);
+  o.audio = "g726";
+  o.frameIntervalMs = 80;
+  generate(o);
   SoundRun run;
-  ASSERT_TRUE(run.session.open(dir.file("g726.kdz"), 0));
+  ASSERT_TRUE(run.session.open(o.path, 0));
   run.clock.runUntil(100000);
   EXPECT_EQ(run.log.frames().size(), 75u);
   EXPECT_EQ(run.stats.opened, 1u);
