@@ -1,8 +1,10 @@
 // Frames per second of the motion-compensated DCT decoder (family 1) on one core: a generated
 // recording is read into memory, then decoded start to end several times, picture conversion
-// included. Usage: bench_dct_decode [--frames N] [--repeat N] [--quant Q] [--top-down]
+// included. Usage: bench_dct_decode [--frames N] [--repeat N] [--quant Q] [--key-every N]
+// [--top-down] (an intra picture every N pictures, 25 by default).
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +28,7 @@ struct Size {
   int height;
 };
 
-double run(const Size& size, int frames, int repeat, int quant, bool topDown) {
+double run(const Size& size, int frames, int repeat, int quant, bool topDown, int keyEvery) {
   const std::string path =
       (std::filesystem::temp_directory_path() /
        ("bench-dct-" + std::to_string(size.width) + "-" + std::to_string(::getpid()) + ".kdz"))
@@ -36,8 +38,8 @@ double run(const Size& size, int frames, int repeat, int quant, bool topDown) {
   g.formatVersion = 3;
   g.codec = "dct-mc";
   g.resolutionCode = size.resolutionCode;
-  g.framesPerBlock = 25;
-  g.blocks = (frames + 24) / 25;
+  g.framesPerBlock = keyEvery;
+  g.blocks = (frames + keyEvery - 1) / keyEvery;
   g.encoder.quant = quant;
   g.encoder.topDown = topDown;
   std::string error;
@@ -87,9 +89,10 @@ double run(const Size& size, int frames, int repeat, int quant, bool topDown) {
   const double seconds = double(std::clock() - startCpu) / CLOCKS_PER_SEC;
   const double fps = decoded / seconds;
   std::printf(
-      "%dx%d family 1%s quant %d: %zu frames (%.1f KB/frame), %d decoded in %.3f s processor time "
+      "%dx%d family 1%s quant %d, intra every %d: %zu frames (%.1f KB/frame), %d decoded in %.3f s "
+      "processor time "
       "(%.3f s wall): %.0f fps\n",
-      size.width, size.height, topDown ? " top-down" : "", quant, packets.size(),
+      size.width, size.height, topDown ? " top-down" : "", quant, keyEvery, packets.size(),
       double(bytes) / 1024.0 / double(packets.size()), decoded, seconds, wall, fps);
   return fps;
 }
@@ -97,7 +100,7 @@ double run(const Size& size, int frames, int repeat, int quant, bool topDown) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int frames = 100, repeat = 5, quant = 8;
+  int frames = 100, repeat = 5, quant = 8, keyEvery = 25;
   bool topDown = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
@@ -106,10 +109,12 @@ int main(int argc, char** argv) {
       repeat = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--quant") && i + 1 < argc)
       quant = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--key-every") && i + 1 < argc)
+      keyEvery = std::max(1, std::atoi(argv[++i]));
     else if (!std::strcmp(argv[i], "--top-down"))
       topDown = true;
   }
-  run({137, 704, 576}, frames, repeat, quant, topDown);
-  run({130, 352, 288}, frames, repeat, quant, topDown);
+  run({137, 704, 576}, frames, repeat, quant, topDown, keyEvery);
+  run({130, 352, 288}, frames, repeat, quant, topDown, keyEvery);
   return 0;
 }
