@@ -84,6 +84,22 @@ TEST(Mpeg4Edges, APayloadWithOnlyAVopDecodesAtTheCreationSize) {
   }
 }
 
+TEST(Mpeg4Edges, GroupOfVopAndUserDataHeadersAreSkipped) {
+  const Stream s = xvidStream(176, 144, 1, 10);
+  std::vector<uint8_t> p = s.frames[0];
+  const size_t vop = p.size() - vopOnly(p).size();
+  // group_of_vop with time_code 0:0:0, closed_gov 1, then user data, both before the VOP.
+  const std::vector<uint8_t> extra = {0, 0, 1, 0xB3, 0x00, 0x10, 0x27,
+                                      0, 0, 1, 0xB2, 'k',  'd',  0xFF};
+  p.insert(p.begin() + long(vop), extra.begin(), extra.end());
+  Mpeg4Decoder plain, withHeaders;
+  ASSERT_TRUE(plain.initialise(176, 144));
+  ASSERT_TRUE(withHeaders.initialise(176, 144));
+  ASSERT_TRUE(plain.decode(s.frames[0].data(), s.frames[0].size(), nullptr));
+  ASSERT_TRUE(withHeaders.decode(p.data(), p.size(), nullptr)) << withHeaders.lastError();
+  EXPECT_EQ(psnr(copyPlanes(plain.lastPicture()), copyPlanes(withHeaders.lastPicture())), 99.0);
+}
+
 TEST(Mpeg4Edges, RefusedVopsLeaveThePictureAsItWas) {
   const Stream s = xvidStream(176, 144, 1, 10);
   auto adapter = makeMpeg4DecoderAdapter();
