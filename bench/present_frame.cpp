@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     }
     pictures.push_back(std::move(picture));
   }
-  const TransferRule rule = transferRuleFor(7, 4, 0);
+  const PictureLayout layout = pictureLayout(7, 0x40, DecodeContext::PlayerWindow);
 
   Clock::duration transfer{}, present{}, paint{};
   int dropped = 0;
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     setCaptionText(record.currentTime, text);
 
     auto t0 = Clock::now();
-    transferToPresenter(*pictures[size_t(f) % pictures.size()], rule, presenter);
+    transferToPresenter(*pictures[size_t(f) % pictures.size()], layout, presenter);
     auto t1 = Clock::now();
     if (presenter.present(&window, &record) != 0) ++dropped;
     auto t2 = Clock::now();

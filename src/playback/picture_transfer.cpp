@@ -8,17 +8,7 @@
 
 namespace kd {
 
-TransferRule transferRuleFor(int formatVersion, int codecFamily, uint16_t frameFlags, bool quad) {
-  const bool familyCoded = formatVersion == 3 || formatVersion == (quad ? 8 : 7);
-  if (familyCoded) {
-    if (codecFamily == 0 || codecFamily == 1) return {true, (frameFlags & 0x4000) != 0};
-    return {false, true};
-  }
-  if (formatVersion == 2) return {false, true};
-  return {false, false};
-}
-
-bool transferPicture(const DecodedPicture& picture, const TransferRule& rule,
+bool transferPicture(const DecodedPicture& picture, const PictureLayout& layout,
                      const SurfaceView& destination, bool bottomUp) {
   const int width = picture.width(), height = picture.height();
   if (!destination.pixels || destination.width != width || destination.height != height)
@@ -30,10 +20,10 @@ bool transferPicture(const DecodedPicture& picture, const TransferRule& rule,
 
   for (int row = 0; row < height; ++row) {
     // Source row `row` in memory order shows picture row `y`.
-    const int y = rule.topRowFirst ? row : height - 1 - row;
+    const int y = layout.topFirst ? row : height - 1 - row;
     const int destinationRow = bottomUp ? height - 1 - y : y;
     uint8_t* out = destination.pixels + ptrdiff_t(destinationRow) * destination.pitch;
-    if (rule.planar) {
+    if (layout.planar) {
       const uint8_t* red = source + size_t(row) * size_t(width);
       const uint8_t* green = red + planeSize;
       const uint8_t* blue = green + planeSize;
@@ -58,11 +48,11 @@ bool transferPicture(const DecodedPicture& picture, const TransferRule& rule,
   return true;
 }
 
-bool transferToPresenter(const DecodedPicture& picture, const TransferRule& rule,
+bool transferToPresenter(const DecodedPicture& picture, const PictureLayout& layout,
                          Presenter& presenter) {
   SurfaceView view;
   if (presenter.lock(&view) != present_result::kOk) return false;
-  const bool done = transferPicture(picture, rule, view, presenter.bottomUpRows());
+  const bool done = transferPicture(picture, layout, view, presenter.bottomUpRows());
   presenter.unlock();
   return done;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// How a decoded picture is laid out (interleaved blue-green-red or three planes red, green, blue;
-// top or bottom row first) and its copy into a presenter's surface or a buffer of that layout.
+// A decoded picture's copy into a presenter's surface, or into a buffer of the surface's layout
+// (for the colour worker). The picture's own layout comes from the decode dispatch's rules
+// (pictureLayout: format version, codec family, frame flags bit 14).
 #include <cstdint>
 
+#include "decode/dispatch/picture_transfer.h"
 #include "playback/surface_view.h"
 
 namespace kd {
@@ -10,23 +12,13 @@ namespace kd {
 class DecodedPicture;
 class Presenter;
 
-struct TransferRule {
-  bool planar = false;
-  bool topRowFirst = true;
-};
-
-// By the recording's format version, the frame's codec family and its frame flags (bit 14 puts
-// a planar picture's top row first). `quad`: the four-camera window, whose own format is 8.
-TransferRule transferRuleFor(int formatVersion, int codecFamily, uint16_t frameFlags,
-                             bool quad = false);
-
 // Copies the picture into `destination`; `bottomUp` when the destination's last row is the top of
 // the picture. False, with nothing written, when the sizes differ.
-bool transferPicture(const DecodedPicture& picture, const TransferRule& rule,
+bool transferPicture(const DecodedPicture& picture, const PictureLayout& layout,
                      const SurfaceView& destination, bool bottomUp);
 
 // Locks the presenter, transfers, unlocks. False when it cannot be locked or the sizes differ.
-bool transferToPresenter(const DecodedPicture& picture, const TransferRule& rule,
+bool transferToPresenter(const DecodedPicture& picture, const PictureLayout& layout,
                          Presenter& presenter);
 
 }  // namespace kd

@@ -37,6 +37,10 @@ class PresenterTest : public ::testing::Test {
   }
 };
 
+// DCT pictures of a format 3 recording, with and without frame flags bit 14.
+const PictureLayout kPlanarTopFirst = pictureLayout(3, 0x4000, DecodeContext::PlayerWindow);
+const PictureLayout kPlanarBottomFirst = pictureLayout(3, 0x0000, DecodeContext::PlayerWindow);
+
 // A planar picture whose red plane holds the memory row number.
 void fillRowNumbers(DecodedPicture& picture) {
   const int w = picture.width(), h = picture.height();
@@ -59,14 +63,14 @@ TEST_F(PresenterTest, PlanarPictureShownByBit14) {
 
   DecodedPicture picture(64, 48);
   fillRowNumbers(picture);
-  ASSERT_TRUE(transferToPresenter(picture, transferRuleFor(3, 0, 0x4000), presenter));
+  ASSERT_TRUE(transferToPresenter(picture, kPlanarTopFirst, presenter));
   ASSERT_EQ(presenter.present(&window, &record), 0u);
   QImage shown = window.shownFrame();
   ASSERT_EQ(shown.size(), QSize(64, 48));
   EXPECT_EQ(shown.pixel(3, 0), qRgb(0, 3, 7));
   EXPECT_EQ(shown.pixel(3, 47), qRgb(47, 3, 7));
 
-  ASSERT_TRUE(transferToPresenter(picture, transferRuleFor(3, 0, 0), presenter));
+  ASSERT_TRUE(transferToPresenter(picture, kPlanarBottomFirst, presenter));
   ASSERT_EQ(presenter.present(&window, &record), 0u);
   shown = window.shownFrame();
   EXPECT_EQ(shown.pixel(3, 0), qRgb(47, 3, 7));  // first memory row at the bottom
@@ -75,7 +79,7 @@ TEST_F(PresenterTest, PlanarPictureShownByBit14) {
   EXPECT_EQ(window.renderClient().pixel(7, 95), qRgb(0, 3, 7));
 
   DecodedPicture tall(64, 60);
-  EXPECT_FALSE(transferToPresenter(tall, transferRuleFor(3, 0, 0), presenter));
+  EXPECT_FALSE(transferToPresenter(tall, kPlanarBottomFirst, presenter));
 }
 
 TEST_F(PresenterTest, ZoomAreaAndStandbyPictureWithCaptions) {
@@ -97,7 +101,7 @@ TEST_F(PresenterTest, ZoomAreaAndStandbyPictureWithCaptions) {
   ASSERT_EQ(presenter.create(64, 48, &record), 0u);
   DecodedPicture picture(64, 48);
   fillRowNumbers(picture);
-  ASSERT_TRUE(transferToPresenter(picture, transferRuleFor(3, 0, 0x4000), presenter));
+  ASSERT_TRUE(transferToPresenter(picture, kPlanarTopFirst, presenter));
   PictureWidget window;
   ASSERT_EQ(presenter.present(&window, &record), 0u);
   // The bottom-right quarter fills the picture.
@@ -121,7 +125,7 @@ TEST_F(PresenterTest, ReadBackStridesAndFormats) {
   ASSERT_EQ(presenter.create(352, 240, nullptr), 0u);
   DecodedPicture picture(352, 240);
   fillRowNumbers(picture);
-  ASSERT_TRUE(transferToPresenter(picture, transferRuleFor(3, 0, 0x4000), presenter));
+  ASSERT_TRUE(transferToPresenter(picture, kPlanarTopFirst, presenter));
   CaptionInfo record;
   PictureWidget window;
   ASSERT_EQ(presenter.present(&window, &record), 0u);
@@ -176,7 +180,7 @@ TEST_F(PresenterTest, MemoryBitmapModeWithoutADisplayDevice) {
 
   DecodedPicture picture(64, 48);
   fillRowNumbers(picture);
-  ASSERT_TRUE(transferToPresenter(picture, transferRuleFor(3, 0, 0x4000), presenter));
+  ASSERT_TRUE(transferToPresenter(picture, kPlanarTopFirst, presenter));
   ASSERT_EQ(presenter.lock(&view), 0u);
   EXPECT_EQ(view.pixels[47 * 64 * 3 + 2], 0);  // bottom-up: the top row is the last
   presenter.unlock();

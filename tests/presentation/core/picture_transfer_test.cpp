@@ -1,4 +1,4 @@
-// Which layout a decoded picture has, and where its rows land in a surface or a bottom-up bitmap.
+// Where a decoded picture's rows land in a surface or a bottom-up bitmap.
 #include "playback/picture_transfer.h"
 
 #include <gtest/gtest.h>
@@ -9,19 +9,6 @@
 
 namespace kd {
 namespace {
-
-TEST(PictureTransfer, RuleByFormatFamilyAndFlags) {
-  EXPECT_TRUE(transferRuleFor(3, 0, 0).planar);
-  EXPECT_FALSE(transferRuleFor(3, 1, 0).topRowFirst);
-  EXPECT_TRUE(transferRuleFor(7, 1, 0x4000).topRowFirst);
-  EXPECT_FALSE(transferRuleFor(7, 4, 0).planar);
-  EXPECT_TRUE(transferRuleFor(7, 4, 0).topRowFirst);
-  EXPECT_TRUE(transferRuleFor(2, 0, 0).topRowFirst);
-  EXPECT_FALSE(transferRuleFor(2, 0, 0).planar);
-  EXPECT_FALSE(transferRuleFor(0, 0, 0x4000).topRowFirst);  // legacy: nibble and bit 14 ignored
-  EXPECT_TRUE(transferRuleFor(8, 0, 0, true).planar);
-  EXPECT_FALSE(transferRuleFor(8, 0, 0, false).planar);
-}
 
 // A 4 × 3 planar picture whose red plane holds the row number and green the column.
 void fillPlanar(DecodedPicture& picture) {
