@@ -1,5 +1,5 @@
-// kdtool play: runs the single play window headless (sound into a null output that consumes
-// buffers on the clock) and reports every notification with its tick since open.
+// kdtool play: runs the single play window headless (sound into a null device) and reports
+// every notification with its tick since open.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -8,10 +8,12 @@
 
 #include "cli/command.h"
 #include "cli/json.h"
-#include "playback/clocked_sound_output.h"
+#include "platform/null_audio_sink.h"
+#include "playback/clocked_audio_sink.h"
 #include "playback/play_session.h"
 #include "playback/real_time_clock.h"
 #include "playback/virtual_clock.h"
+#include "playback/wave_device.h"
 
 namespace kd::cli {
 
@@ -82,14 +84,18 @@ int run(const std::vector<std::string>& args) {
   const bool json = opt.has("json");
   const std::string& path = opt.positional()[0];
 
+  // Sound goes to a null device: on the virtual clock one that plays in the clock's time, so the
+  // sound-driven steps stay exact; in real time the null sink.
   std::unique_ptr<VirtualClock> clock;
+  std::unique_ptr<AudioDevices> devices;
   if (opt.has("virtual")) {
     clock = std::make_unique<VirtualClock>();
+    devices = std::make_unique<ClockedAudioDevices>(*clock);
   } else {
     clock = std::make_unique<RealTimeClock>();
+    devices = std::make_unique<NullAudioDevices>(1);
   }
-  SoundOutputStats sound;
-  PlaySession session(*clock, choosePlayDecoder, ClockedSoundOutput::factory(*clock, &sound));
+  PlaySession session(*clock, choosePlayDecoder, waveDeviceSoundFactory(*clock, *devices));
   std::vector<PlayEvent> events;
   session.setEventHandler([&](const PlayEvent& e) {
     if (json) {
