@@ -7,6 +7,7 @@
 
 #include "decode/dct/colour_planes.h"
 #include "decode/dct/post_filter.h"
+#include "decode/dct/reference_planes.h"
 
 namespace kd::dct {
 namespace {
@@ -62,6 +63,57 @@ TEST(FastPaths, ColourConversionMatchesTheRule) {
   samplesToRgb(100, 28, 128, rgb);
   EXPECT_EQ(rgb[1], 100 - ((-100 * 5638) >> 14));
   EXPECT_EQ(rgb[2], 0);
+}
+
+}  // namespace
+}  // namespace kd::dct
+
+namespace kd::dct {
+namespace {
+
+// The prediction of every macroblock at every kind of vector, against the rule applied to the
+// unpadded picture with coordinates clamped to it (what the padding stands for).
+TEST(FastPaths, MotionPredictionMatchesTheRule) {
+  std::mt19937 rng(21);
+  std::uniform_int_distribution<int> sample(0, 255), vector(-32, 31);
+  MacroblockPicture p;
+  p.reset(3, 2);
+  for (auto& v : p.samples) v = int16_t(sample(rng));
+  ReferencePlanes reference;
+  reference.rebuild(p);
+  auto at = [&](int plane, int x, int y) {
+    const int w = plane ? 24 : 48, h = plane ? 16 : 32, n = plane ? 8 : 16;
+    x = std::clamp(x, 0, w - 1);
+    y = std::clamp(y, 0, h - 1);
+    const int16_t* mb = p.macroblock((y / n) * 3 + x / n);
+    return int(mb[(plane == 0 ? 0 : plane == 1 ? kCbOffset : kCrOffset) + (y % n) * n + x % n]);
+  };
+  for (int round = 0; round < 300; ++round) {
+    const int vx = vector(rng), vy = vector(rng), col = round % 3, row = (round / 3) % 2;
+    int16_t mb[kSamplesPerMacroblock];
+    reference.predict(col, row, vx, vy, mb);
+    for (int plane = 0; plane < 3; ++plane) {
+      const int n = plane ? 8 : 16;
+      const int ix = plane ? vx >> 2 : vx >> 1, iy = plane ? vy >> 2 : vy >> 1;
+      const int hx = plane ? (vx & 3) != 0 : vx & 1, hy = plane ? (vy & 3) != 0 : vy & 1;
+      for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+          const int sx = col * n + x + ix, sy = row * n + y + iy;
+          const int a = at(plane, sx, sy), b = at(plane, sx + 1, sy);
+          const int c = at(plane, sx, sy + 1), d = at(plane, sx + 1, sy + 1);
+          int expected = a;
+          if (hx && hy)
+            expected = (((a + b + 1) >> 1) + ((c + d + 1) >> 1)) >> 1;
+          else if (hx)
+            expected = (a + b + 1) >> 1;
+          else if (hy)
+            expected = (a + c + 1) >> 1;
+          const int offset = plane == 0 ? 0 : plane == 1 ? kCbOffset : kCrOffset;
+          ASSERT_EQ(mb[offset + y * n + x], expected)
+              << "vector " << vx << "," << vy << " plane " << plane << " at " << x << "," << y;
+        }
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstddef>
 
+#if defined(__SSE2__) && !defined(KD_SCALAR_ONLY)
+#include <emmintrin.h>
+#define KD_PREDICT_SSE2 1
+#endif
+
 namespace kd::dct {
 
 namespace {
@@ -23,9 +28,35 @@ void padPlane(int16_t* plane, int stride, int width, int height, int border) {
 }
 
 // Copies or interpolates a size × size block from `src` (at the integer position) with the
-// half-sample flags hx, hy.
+// half-sample flags hx, hy: (a + b + 1) / 2 along one direction, the truncated mean of the two
+// rounded pair means diagonally.
 void interpolate(const int16_t* src, int stride, int hx, int hy, int size, int16_t* dst,
                  int dstStride) {
+#ifdef KD_PREDICT_SSE2
+  for (int y = 0; y < size; ++y) {
+    const int16_t* a = src + ptrdiff_t(y) * stride;
+    const int16_t* c = a + stride;
+    int16_t* out = dst + y * dstStride;
+    for (int x = 0; x < size; x += 8) {
+      auto load = [](const int16_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      };
+      __m128i v;
+      if (!hx && !hy) {
+        v = load(a + x);
+      } else if (hx && !hy) {
+        v = _mm_avg_epu16(load(a + x), load(a + x + 1));
+      } else if (!hx) {
+        v = _mm_avg_epu16(load(a + x), load(c + x));
+      } else {
+        const __m128i top = _mm_avg_epu16(load(a + x), load(a + x + 1));
+        const __m128i bottom = _mm_avg_epu16(load(c + x), load(c + x + 1));
+        v = _mm_srli_epi16(_mm_add_epi16(top, bottom), 1);
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), v);
+    }
+  }
+#else
   for (int y = 0; y < size; ++y) {
     const int16_t* a = src + ptrdiff_t(y) * stride;
     const int16_t* c = a + stride;
@@ -41,6 +72,7 @@ void interpolate(const int16_t* src, int stride, int hx, int hy, int size, int16
         out[x] = int16_t((((a[x] + a[x + 1] + 1) >> 1) + ((c[x] + c[x + 1] + 1) >> 1)) >> 1);
     }
   }
+#endif
 }
 
 }  // namespace
