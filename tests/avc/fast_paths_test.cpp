@@ -73,6 +73,28 @@ TEST(AvcFastPaths, LumaLoopFilterMatchesScalar) {
   }
 }
 
+TEST(AvcFastPaths, ChromaLoopFiltersMatchScalar) {
+  std::mt19937 rng(9);
+  const int stride = 16;
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::vector<uint8_t> a(stride * 16);
+    const int base = int(rng() % 200), step = int(rng() % 24);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < stride; ++x)
+        a[y * stride + x] = uint8_t(base + ((x / 4 + y / 4) % 2) * step + int(rng() % 5));
+    std::vector<uint8_t> b = a;
+    uint8_t bs[2][2][2];
+    for (auto& d : bs)
+      for (auto& e : d)
+        for (auto& s : e) s = uint8_t(rng() % 5);
+    const int quant = 16 + int(rng() % 36);
+    const int version = 3 + trial % 3;
+    scalar::filterChromaEdges(a.data() + 4 * stride + 4, stride, bs, quant, version);
+    sse2::filterChromaEdges(b.data() + 4 * stride + 4, stride, bs, quant, version);
+    ASSERT_EQ(a, b) << "trial " << trial << " quant " << quant << " version " << version;
+  }
+}
+
 }  // namespace
 }  // namespace kd::avc
 #endif

@@ -2,6 +2,7 @@
 // byte orders, B-pictures and the deblock flag.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "avc_test_support.h"
@@ -109,6 +110,34 @@ TEST(AvcRoundTrip, RepeatRecordsShowTheNewestPicture) {
     }
     EXPECT_GT(repeats, 0) << "version " << version;
     decodeAndCompare(s, true);
+  }
+}
+
+double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  double sum = 0;
+  for (size_t i = 0; i < a.size(); ++i) sum += double(a[i] - b[i]) * double(a[i] - b[i]);
+  return sum == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 * double(a.size()) / sum);
+}
+
+TEST(AvcRoundTrip, ReconstructionFollowsTheScene) {
+  QuietDiagnostics quiet;
+  for (int version : {3, 4, 5}) {
+    VideoEncoderSettings settings = settingsFor(version, 176, 144);
+    settings.bPictures = version == 3;
+    settings.options["repeat-every"] = "0";
+    const SceneStream s = encodeScene(settings, 9);
+    size_t bytes = 0;
+    for (const EncodedFrame& r : s.records) bytes += r.payload.size();
+    for (int i = 0; i < 9; ++i) {
+      const SourcePicture source = toSourcePicture(renderTestScene(176, 144, i), 176, 144);
+      const OutputPicture* recon = s.encoder->reconstructionAt(uint32_t(40 * (i + 1)));
+      ASSERT_NE(recon, nullptr);
+      EXPECT_GT(psnr(source.y, recon->y), 34.0) << "version " << version << " picture " << i;
+      EXPECT_GT(psnr(source.u, recon->u), 34.0) << "version " << version << " picture " << i;
+    }
+    // Inter pictures cost far less than the intra one.
+    EXPECT_LT(s.records.back().payload.size() * 3, s.records.front().payload.size());
+    (void)bytes;
   }
 }
 

@@ -98,7 +98,11 @@ void filterChromaLine(uint8_t* s, int step, int bs, int alpha, int beta, int tc0
   }
 }
 
-void filterChromaPlane(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version) {
+}  // namespace
+
+namespace scalar {
+
+void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version) {
   const int alpha = kAlpha[quant], beta = kBeta[quant];
   for (int dir = 0; dir < 2; ++dir) {
     const int along = dir == 0 ? stride : 1;  // from one line of the edge to the next
@@ -119,10 +123,6 @@ void filterChromaPlane(uint8_t* c, int stride, const uint8_t bs[2][2][2], int qu
     }
   }
 }
-
-}  // namespace
-
-namespace scalar {
 
 void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant) {
   const int alpha = kAlpha[quant], beta = kBeta[quant];
@@ -164,8 +164,12 @@ inline __m128i clamp(__m128i v, __m128i lo, __m128i hi) {
   return _mm_min_epi16(_mm_max_epi16(v, lo), hi);
 }
 
-// Eight lines at once; `bs` and `tc0` per lane.
-void filterLines(Lines& l, __m128i alpha, __m128i beta, __m128i bs, __m128i tc0) {
+enum Mode { kLumaLines, kChromaLumaType, kChromaLines };
+
+// Eight lines at once; `bs` and `tc0` per lane. The chroma modes change fewer samples: the
+// luma-type one leaves p1/q1 of weak edges and p2/q2 alone, the H.264 one (tc0 given already
+// raised by one) also never takes the strong branch.
+void filterLines(Lines& l, __m128i alpha, __m128i beta, __m128i bs, __m128i tc0, Mode mode) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i two = _mm_set1_epi16(2), four = _mm_set1_epi16(4);
   const __m128i p0 = l.p[0], p1 = l.p[1], p2 = l.p[2], p3 = l.p[3];
@@ -175,8 +179,8 @@ void filterLines(Lines& l, __m128i alpha, __m128i beta, __m128i bs, __m128i tc0)
   mask = _mm_and_si128(mask, _mm_cmplt_epi16(absDiff(p1, p0), beta));
   mask = _mm_and_si128(mask, _mm_cmplt_epi16(absDiff(q1, q0), beta));
   if (_mm_movemask_epi8(mask) == 0) return;
-  const __m128i ap = _mm_cmplt_epi16(absDiff(p2, p0), beta);
-  const __m128i aq = _mm_cmplt_epi16(absDiff(q2, q0), beta);
+  const __m128i ap = mode == kChromaLines ? zero : _mm_cmplt_epi16(absDiff(p2, p0), beta);
+  const __m128i aq = mode == kChromaLines ? zero : _mm_cmplt_epi16(absDiff(q2, q0), beta);
 
   // Strengths 1-3.
   const __m128i tc = _mm_sub_epi16(_mm_sub_epi16(tc0, ap), aq);
@@ -192,8 +196,8 @@ void filterLines(Lines& l, __m128i alpha, __m128i beta, __m128i bs, __m128i tc0)
       _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(p2, avg), _mm_slli_epi16(p1, 1)), 1), negTc0, tc0);
   const __m128i dq1 = clamp(
       _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(q2, avg), _mm_slli_epi16(q1, 1)), 1), negTc0, tc0);
-  const __m128i np1 = select(ap, _mm_add_epi16(p1, dp1), p1);
-  const __m128i nq1 = select(aq, _mm_add_epi16(q1, dq1), q1);
+  const __m128i np1 = mode == kLumaLines ? select(ap, _mm_add_epi16(p1, dp1), p1) : p1;
+  const __m128i nq1 = mode == kLumaLines ? select(aq, _mm_add_epi16(q1, dq1), q1) : q1;
 
   // Strength 4.
   const __m128i small =
@@ -235,16 +239,16 @@ void filterLines(Lines& l, __m128i alpha, __m128i beta, __m128i bs, __m128i tc0)
   const __m128i hard = _mm_and_si128(strong, mask);
   l.p[0] = select(weak, np0, select(hard, select(sp, sp0, wp0), p0));
   l.p[1] = select(weak, np1, select(hard, select(sp, sp1, p1), p1));
-  l.p[2] = select(hard, select(sp, sp2, p2), p2);
+  if (mode == kLumaLines) l.p[2] = select(hard, select(sp, sp2, p2), p2);
   l.q[0] = select(weak, nq0, select(hard, select(sq, sq0, wq0), q0));
   l.q[1] = select(weak, nq1, select(hard, select(sq, sq1, q1), q1));
-  l.q[2] = select(hard, select(sq, sq2, q2), q2);
+  if (mode == kLumaLines) l.q[2] = select(hard, select(sq, sq2, q2), q2);
 }
 
 // Per-lane strengths and tc0 for two 4-sample segments.
-void laneParameters(int bsA, int bsB, int quant, __m128i& bs, __m128i& tc0) {
-  const int tA = (bsA > 0 && bsA < 4) ? kTc0[quant][bsA - 1] : 0;
-  const int tB = (bsB > 0 && bsB < 4) ? kTc0[quant][bsB - 1] : 0;
+void laneParameters(int bsA, int bsB, int quant, __m128i& bs, __m128i& tc0, int tcExtra = 0) {
+  const int tA = (bsA > 0 && bsA < 4) ? kTc0[quant][bsA - 1] + tcExtra : 0;
+  const int tB = (bsB > 0 && bsB < 4) ? kTc0[quant][bsB - 1] + tcExtra : 0;
   bs = _mm_set_epi16(short(bsB), short(bsB), short(bsB), short(bsB), short(bsA), short(bsA),
                      short(bsA), short(bsA));
   tc0 = _mm_set_epi16(short(tB), short(tB), short(tB), short(tB), short(tA), short(tA), short(tA),
@@ -296,7 +300,7 @@ void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quan
       Lines l{{r[3], r[2], r[1], r[0]}, {r[4], r[5], r[6], r[7]}};
       __m128i bsv, tc0;
       laneParameters(segA, segB, quant, bsv, tc0);
-      filterLines(l, alpha, beta, bsv, tc0);
+      filterLines(l, alpha, beta, bsv, tc0, kLumaLines);
       r[0] = l.p[3], r[1] = l.p[2], r[2] = l.p[1], r[3] = l.p[0];
       r[4] = l.q[0], r[5] = l.q[1], r[6] = l.q[2], r[7] = l.q[3];
       transpose8x8(r);
@@ -316,11 +320,51 @@ void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quan
       }
       __m128i bsv, tc0;
       laneParameters(segA, segB, quant, bsv, tc0);
-      filterLines(l, alpha, beta, bsv, tc0);
+      filterLines(l, alpha, beta, bsv, tc0, kLumaLines);
       for (int k = 0; k < 3; ++k) {
         store8(q - (k + 1) * stride, l.p[k]);
         store8(q + k * stride, l.q[k]);
       }
+    }
+  }
+}
+
+void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version) {
+  const __m128i alpha = _mm_set1_epi16(kAlpha[quant]);
+  const __m128i beta = _mm_set1_epi16(kBeta[quant]);
+  const Mode mode = version == 5 ? kChromaLines : kChromaLumaType;
+  const int tcExtra = version == 5 ? 1 : 0;
+  for (int edge = 0; edge < 2; ++edge) {
+    const int segA = bs[0][edge][0], segB = bs[0][edge][1];
+    if (segA == 0 && segB == 0) continue;
+    uint8_t* base = c + edge * 4 - 4;
+    __m128i r[8];
+    for (int k = 0; k < 8; ++k) r[k] = load8(base + k * stride);
+    transpose8x8(r);
+    Lines l{{r[3], r[2], r[1], r[0]}, {r[4], r[5], r[6], r[7]}};
+    __m128i bsv, tc0;
+    laneParameters(segA, segB, quant, bsv, tc0, tcExtra);
+    filterLines(l, alpha, beta, bsv, tc0, mode);
+    r[0] = l.p[3], r[1] = l.p[2], r[2] = l.p[1], r[3] = l.p[0];
+    r[4] = l.q[0], r[5] = l.q[1], r[6] = l.q[2], r[7] = l.q[3];
+    transpose8x8(r);
+    for (int k = 0; k < 8; ++k) store8(base + k * stride, r[k]);
+  }
+  for (int edge = 0; edge < 2; ++edge) {
+    const int segA = bs[1][edge][0], segB = bs[1][edge][1];
+    if (segA == 0 && segB == 0) continue;
+    uint8_t* q = c + edge * 4 * stride;
+    Lines l;
+    for (int k = 0; k < 4; ++k) {
+      l.p[k] = load8(q - (k + 1) * stride);
+      l.q[k] = load8(q + k * stride);
+    }
+    __m128i bsv, tc0;
+    laneParameters(segA, segB, quant, bsv, tc0, tcExtra);
+    filterLines(l, alpha, beta, bsv, tc0, mode);
+    for (int k = 0; k < 2; ++k) {
+      store8(q - (k + 1) * stride, l.p[k]);
+      store8(q + k * stride, l.q[k]);
     }
   }
 }
@@ -348,7 +392,11 @@ void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, in
         }
       }
     }
-    filterChromaPlane(planes[c], mb.uvStride, bs, quant, version);
+#if KD_AVC_USE_SSE2
+    sse2::filterChromaEdges(planes[c], mb.uvStride, bs, quant, version);
+#else
+    scalar::filterChromaEdges(planes[c], mb.uvStride, bs, quant, version);
+#endif
   }
 }
 

@@ -25,13 +25,17 @@ struct FilterPlanes {
 void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, int quant,
                       int version);
 
+// The edges of one plane of a macroblock; chroma takes the strengths already chosen for the
+// version and filters U or V.
 namespace scalar {
 void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
-}
+void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version);
+}  // namespace scalar
 #if KD_AVC_HAVE_SSE2
 namespace sse2 {
 void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
-}
+void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version);
+}  // namespace sse2
 #endif
 
 }  // namespace kd::avc

@@ -1,0 +1,151 @@
+// AVC decoding speed: a 704 × 576 version-4 stream of the test scene decoded on one core, with
+// the loop filter on and off, next to FFmpeg decoding an H.264 Baseline stream of the same size,
+// frame count and about the same bit rate with one thread.
+// Usage: bench_avc_decode [FRAMES] [QUANT] [--profile]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "decode/avc/avc_adapter.h"
+#include "decode/avc/avc_decoder.h"
+#include "decode/diagnostics.h"
+#include "recording/frame_packet.h"
+#include "synth/avc/avc_encoder.h"
+#include "synth/base/test_scene.h"
+
+using namespace kd;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kWidth = 704, kHeight = 576, kRate = 25;
+
+double seconds(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double>(b - a).count();
+}
+
+// Best of three runs, in frames per second.
+template <typename F>
+double bestFps(int frames, F&& run) {
+  double best = 0;
+  for (int k = 0; k < 3; ++k) {
+    const auto t0 = Clock::now();
+    run();
+    best = std::max(best, frames / seconds(t0, Clock::now()));
+  }
+  return best;
+}
+
+// FFmpeg's user time for decoding `path` with one thread, from its -benchmark line.
+double ffmpegSeconds(const std::string& path) {
+  const std::string log = path + ".log";
+  const std::string cmd = "ffmpeg -hide_banner -nostdin -benchmark -threads 1 -i " + path +
+                          " -f null - > " + log + " 2>&1";
+  double best = 1e9;
+  for (int k = 0; k < 3; ++k) {
+    if (std::system(cmd.c_str()) != 0) return -1;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+      const auto at = line.find("utime=");
+      if (at != std::string::npos) best = std::min(best, std::atof(line.c_str() + at + 6));
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int frames = argc > 1 ? std::atoi(argv[1]) : 250;
+  const int quant = argc > 2 ? std::atoi(argv[2]) : 28;
+  setDiagnosticStream(nullptr);
+  const auto dir = std::filesystem::temp_directory_path() / "kd-bench-avc";
+  std::filesystem::create_directories(dir);
+
+  // The stream, and the same pictures as raw Y'CbCr for FFmpeg's encoder.
+  VideoEncoderSettings settings;
+  settings.width = kWidth;
+  settings.height = kHeight;
+  settings.avcVersion = 4;
+  settings.quant = quant;
+  settings.options["repeat-every"] = "0";
+  avc::AvcEncoder encoder(settings);
+  std::vector<EncodedFrame> records;
+  std::ofstream raw(dir / "scene.yuv", std::ios::binary);
+  size_t bytes = 0;
+  for (int i = 0; i < frames; ++i) {
+    const RgbImage image = renderTestScene(kWidth, kHeight, i);
+    const avc::SourcePicture p = avc::toSourcePicture(image, kWidth, kHeight);
+    raw.write(reinterpret_cast<const char*>(p.y.data()), std::streamsize(p.y.size()));
+    raw.write(reinterpret_cast<const char*>(p.u.data()), std::streamsize(p.u.size()));
+    raw.write(reinterpret_cast<const char*>(p.v.data()), std::streamsize(p.v.size()));
+    for (auto& r : encoder.encode(image, uint32_t(40 * (i + 1)), i % 50 == 0)) {
+      bytes += r.payload.size();
+      records.push_back(std::move(r));
+    }
+  }
+  raw.close();
+  const double kbps = bytes * 8.0 * kRate / frames / 1000.0;
+  std::printf("stream: %d frames %dx%d, version 4, quant %d, %.0f kbit/s at %d f/s\n", frames,
+              kWidth, kHeight, quant, kbps, kRate);
+
+  auto decodeAll = [&](bool deblock) {
+    avc::AvcDecoder decoder;
+    for (const EncodedFrame& r : records)
+      decoder.decode(r.payload.data(), r.payload.size(), r.kind, r.timeStamp, deblock);
+  };
+  PictureFrame packet(0, kWidth, kHeight);
+  auto decodeAdapter = [&](bool deblock) {
+    std::unique_ptr<VideoDecoder> decoder = makeAvcDecoderAdapter();
+    for (const EncodedFrame& r : records) {
+      std::copy(r.payload.begin(), r.payload.end(), packet.video());
+      packet.videoSize = uint32_t(r.payload.size());
+      packet.kind = r.kind;
+      packet.timeStamp = r.timeStamp;
+      int32_t delay = 0;
+      decoder->decodeFrameTimed(packet, delay, deblock);
+    }
+  };
+  if (argc > 3 && std::string(argv[3]) == "--profile") {
+    // Decoding only, repeated: for a profiler.
+    for (int k = 0; k < 20; ++k) decodeAll(std::getenv("KD_DEBLOCK_OFF") == nullptr);
+    return 0;
+  }
+  const double onFps = bestFps(frames, [&] { decodeAll(true); });
+  const double offFps = bestFps(frames, [&] { decodeAll(false); });
+  const double adapterFps = bestFps(frames, [&] { decodeAdapter(true); });
+  std::printf("kdplayer AVC decode, deblock on:  %7.1f f/s\n", onFps);
+  std::printf("kdplayer AVC decode, deblock off: %7.1f f/s\n", offFps);
+  std::printf("kdplayer AVC decode + BGR conversion (adapter), deblock on: %7.1f f/s\n",
+              adapterFps);
+
+  // FFmpeg: libx264 Baseline at the same bit rate, decoded with one thread.
+  const std::string h264 = (dir / "scene.264").string();
+  const std::string encode =
+      "ffmpeg -hide_banner -nostdin -loglevel error -y -f rawvideo "
+      "-pix_fmt yuv420p -s " +
+      std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -r 25 -i " +
+      (dir / "scene.yuv").string() +
+      " -c:v libx264 -profile:v baseline -preset medium -g 50 -b:v " + std::to_string(int(kbps)) +
+      "k " + h264;
+  if (std::system(encode.c_str()) != 0) {
+    std::printf("FFmpeg with libx264 is not available: no comparison\n");
+    return 0;
+  }
+  const double h264Kbps = double(std::filesystem::file_size(h264)) * 8.0 * kRate / frames / 1000.0;
+  const double ffSeconds = ffmpegSeconds(h264);
+  if (ffSeconds <= 0) {
+    std::printf("FFmpeg decode failed: no comparison\n");
+    return 0;
+  }
+  const double ffFps = frames / ffSeconds;
+  std::printf("FFmpeg H.264 Baseline (%.0f kbit/s), -threads 1: %7.1f f/s\n", h264Kbps, ffFps);
+  std::printf("ratio kdplayer / FFmpeg: deblock on %.2f, deblock off %.2f\n", onFps / ffFps,
+              offFps / ffFps);
+  return 0;
+}
