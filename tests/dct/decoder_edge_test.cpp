@@ -18,6 +18,7 @@
 #include "synth/base/test_scene.h"
 #include "synth/dct/bit_writer.h"
 #include "synth/dct/dct_encoder.h"
+#include "synth/dct/grey_picture_encoder.h"
 
 namespace kd {
 namespace {
@@ -282,6 +283,34 @@ TEST(DctDecoderEdges, DamagedPayloadsStayInsideTheBuffers) {
     legacy.decode(exact.get(), bytes.size(), picture.pixels(), 176, 144);
   }
   SUCCEED();
+}
+
+}  // namespace
+}  // namespace kd
+
+namespace kd {
+namespace {
+
+TEST(DctDecoderEdges, GreyPicturesFromTheEncoder) {
+  const int width = 90, height = 70;
+  std::vector<uint8_t> face(size_t(width * height));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      face[size_t(y * width + x)] =
+          uint8_t((x * 3 + y * 2) % 256 ^ ((x / 10 + y / 10) % 2 ? 90 : 0));
+  std::vector<uint8_t> recon;
+  const std::vector<uint8_t> payload = encodeGreyPicture(face.data(), width, height, 4, &recon);
+  int w = 0, h = 0;
+  ASSERT_TRUE(DctDecoder::readGreyHeader(payload.data(), payload.size(), w, h));
+  ASSERT_EQ(w, width);
+  ASSERT_EQ(h, height);
+  std::vector<uint8_t> decoded(size_t(w * h));
+  DctDecoder d;
+  ASSERT_TRUE(d.decodeGreyPicture(payload.data(), payload.size(), decoded.data(), w, h));
+  EXPECT_EQ(decoded, recon);
+  double error = 0;
+  for (size_t i = 0; i < face.size(); ++i) error += std::abs(int(decoded[i]) - int(face[i]));
+  EXPECT_LT(error / double(face.size()), 6.0);
 }
 
 }  // namespace
