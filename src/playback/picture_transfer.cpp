@@ -1,5 +1,6 @@
 #include "playback/picture_transfer.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstring>
 
@@ -7,6 +8,9 @@
 #include "playback/presenter.h"
 
 namespace kd {
+
+// 4-byte pixels are assembled as one 32-bit word: blue in the lowest byte.
+static_assert(std::endian::native == std::endian::little);
 
 bool transferPicture(const DecodedPicture& picture, const PictureLayout& layout,
                      const SurfaceView& destination, bool bottomUp) {
@@ -27,20 +31,27 @@ bool transferPicture(const DecodedPicture& picture, const PictureLayout& layout,
       const uint8_t* red = source + size_t(row) * size_t(width);
       const uint8_t* green = red + planeSize;
       const uint8_t* blue = green + planeSize;
-      for (int x = 0; x < width; ++x, out += bpp) {
-        out[0] = blue[x];
-        out[1] = green[x];
-        out[2] = red[x];
+      if (bpp == 4) {
+        for (int x = 0; x < width; ++x) {
+          const uint32_t px =
+              0xFF000000u | uint32_t(red[x]) << 16 | uint32_t(green[x]) << 8 | blue[x];
+          std::memcpy(out + 4 * x, &px, 4);
+        }
+      } else {
+        for (int x = 0; x < width; ++x, out += 3) {
+          out[0] = blue[x];
+          out[1] = green[x];
+          out[2] = red[x];
+        }
       }
     } else {
       const uint8_t* in = source + size_t(row) * size_t(width) * 3;
       if (bpp == 3) {
         std::memcpy(out, in, size_t(width) * 3);
       } else {
-        for (int x = 0; x < width; ++x, out += 4, in += 3) {
-          out[0] = in[0];
-          out[1] = in[1];
-          out[2] = in[2];
+        for (int x = 0; x < width; ++x, in += 3) {
+          const uint32_t px = 0xFF000000u | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
+          std::memcpy(out + 4 * x, &px, 4);
         }
       }
     }

@@ -13,7 +13,8 @@ class DecodedPicture;
 class Presenter;
 
 // Copies the picture into `destination`; `bottomUp` when the destination's last row is the top of
-// the picture. False, with nothing written, when the sizes differ.
+// the picture. The fourth byte of 4-byte pixels carries no colour; it is set to 0xFF so the
+// surface stays an opaque RGB32 picture. False, with nothing written, when the sizes differ.
 bool transferPicture(const DecodedPicture& picture, const PictureLayout& layout,
                      const SurfaceView& destination, bool bottomUp);
 

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "playback/qt/display_resources.h"
+#include "playback/qt/stretch_copy.h"
 
 namespace kd {
 
@@ -15,7 +16,9 @@ PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void PictureWidget::showFrame(const QImage& picture) {
+void PictureWidget::showFrame(const QImage& given) {
+  const QImage picture =
+      given.format() == QImage::Format_RGB32 ? given : given.convertToFormat(QImage::Format_RGB32);
   if (front_.size() == picture.size() && front_.format() == picture.format() && !front_.isNull()) {
     // Same size: copy into the existing buffer instead of allocating per frame.
     const qsizetype bytes = picture.sizeInBytes();

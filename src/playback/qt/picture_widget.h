@@ -20,7 +20,7 @@ class PictureWidget : public QWidget, public PresentTarget {
 
   // The calls below need the display lock held by the caller (display::lock()).
   // Replaces the shown picture and the icons; schedules a paint.
-  void showFrame(const QImage& picture);
+  void showFrame(const QImage& given);
   // Adds a 16 × 16 icon drawn one-to-one at the top-right or bottom-right corner of the window.
   void showCornerIcon(const QImage& icon, bool top);
   QImage shownFrame() const { return front_; }
@@ -44,6 +44,7 @@ class PictureWidget : public QWidget, public PresentTarget {
     bool top;
   };
   QImage front_;
+  QImage stretched_;  // front_ at the client size, rebuilt at every paint
   std::vector<CornerIcon> icons_;
   std::atomic<int> outputWidth_{0}, outputHeight_{0};
   std::atomic<uint64_t> framesShown_{0};

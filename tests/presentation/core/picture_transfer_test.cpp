@@ -35,7 +35,7 @@ TEST(PictureTransfer, PlanarRowsLandByBit14AndDestinationOrder) {
   EXPECT_EQ(surface[2], 10);  // first memory row on top
   EXPECT_EQ(surface[0], 200);
   EXPECT_EQ(surface[4 * 3 + 1], 3);
-  EXPECT_EQ(surface[3], 0xAA);   // fourth byte untouched
+  EXPECT_EQ(surface[3], 0xFF);   // fourth byte: opaque filler
   EXPECT_EQ(surface[16], 0xAA);  // pitch padding untouched
 
   ASSERT_TRUE(transferPicture(picture, {true, false}, view, false));
