@@ -4,7 +4,7 @@
 
 #include "decode/avc/avc_macroblock_parser.h"
 #include "decode/avc/avc_picture_builder.h"
-#include "decode/diagnostics.h"
+#include "decode/diagnostics.h"  // appends the line end itself
 
 namespace kd::avc {
 
@@ -19,13 +19,13 @@ AvcDecoder::~AvcDecoder() = default;
 
 int AvcDecoder::avcInitBitStream(const uint8_t* payload, size_t length) {
   if (payload == nullptr || length < 4 || length >= BitReader::kCapacity) {
-    diagnostic("avcInitBitStream error = %d\n", kAvcNoPicture);
+    diagnostic("avcInitBitStream error = %d", kAvcNoPicture);
     return kAvcNoPicture;
   }
   reader_.load(payload, length);
   for (size_t bit = 0; bit <= kLastStartPosition; ++bit) {
     if (bit + kStartCodeBits > reader_.limit()) {
-      diagnostic("avcInitBitStream error = %d\n", kAvcPastEnd);
+      diagnostic("avcInitBitStream error = %d", kAvcPastEnd);
       return kAvcPastEnd;
     }
     if (reader_.peekAt(bit, kStartCodeBits) == kStartCode) {
@@ -33,7 +33,7 @@ int AvcDecoder::avcInitBitStream(const uint8_t* payload, size_t length) {
       return kAvcOk;
     }
   }
-  diagnostic("avcInitBitStream error = %d\n", kAvcNoPicture);
+  diagnostic("avcInitBitStream error = %d", kAvcNoPicture);
   return kAvcNoPicture;
 }
 
@@ -41,13 +41,13 @@ int AvcDecoder::avcDecodeHeader() {
   AvcHeader h = header_;
   h.version = int(reader_.read(4));
   if (h.version < 3) {
-    diagnostic("Bitstream version error: %d\n", h.version);
-    diagnostic("avcDecodeHeader error = %d\n", kAvcBadVersion);
+    diagnostic("Bitstream version error: %d", h.version);
+    diagnostic("avcDecodeHeader error = %d", kAvcBadVersion);
     return kAvcBadVersion;
   }
   h.frameType = int(reader_.read(2));
   if (h.frameType == 3) {
-    diagnostic("avcDecodeHeader error = %d\n", kAvcBadStream);
+    diagnostic("avcDecodeHeader error = %d", kAvcBadStream);
     return kAvcBadStream;
   }
   if (h.frameType == 0) {
@@ -59,13 +59,13 @@ int AvcDecoder::avcDecodeHeader() {
   }
   h.quant = int(reader_.read(8));
   if (h.quant < 10 || h.quant > 59) {
-    diagnostic("avcDecodeHeader error = %d\n", kAvcBadStream);
+    diagnostic("avcDecodeHeader error = %d", kAvcBadStream);
     return kAvcBadStream;
   }
   h.directDistance = h.frameType == 2 ? int(reader_.read(2)) : 0;
   reader_.alignTo16();
   header_ = h;
-  diagnostic("version = %d, frametype = %d, pixels = %d, lines = %d, quant = %d\n", h.version,
+  diagnostic("version = %d, frametype = %d, pixels = %d, lines = %d, quant = %d", h.version,
              h.frameType, h.width, h.height, h.quant);
   return kAvcOk;
 }
@@ -74,7 +74,7 @@ int AvcDecoder::avcCreateRes(int width, int height) {
   if (store_ && store_->width() == width && store_->height() == height) return kAvcOk;
   store_.reset();
   if (width < 16 || height < 16) {
-    diagnostic("avcCreateRes error: %d\n", kAvcBadStream);
+    diagnostic("avcCreateRes error: %d", kAvcBadStream);
     return kAvcBadStream;
   }
   store_ = std::make_unique<PictureStore>();
@@ -86,7 +86,7 @@ int AvcDecoder::avcCreateRes(int width, int height) {
 
 int AvcDecoder::avcInitMV(bool trueB, uint32_t stamp) {
   if (!store_) {
-    diagnostic("avcInitMV error:%d\n", kAvcNoPicture);
+    diagnostic("avcInitMV error:%d", kAvcNoPicture);
     return kAvcNoPicture;
   }
   target_ = &store_->beginPicture(trueB, int32_t(stamp));
@@ -106,7 +106,7 @@ int AvcDecoder::avcDecodeIFrame(bool deblock) {
     for (int mbx = 0; mbx < store_->mbCols(); ++mbx) {
       const int type = int(reader_.read(1));
       if (type != 0) {
-        diagnostic("avcDecodeIFrame error: invalid mb type(%d)\n", type);
+        diagnostic("avcDecodeIFrame error: invalid mb type(%d)", type);
         return kAvcBadStream;
       }
       if (!parseIntraMacroblock(reader_, parse, mbx, mby, mb_)) return macroblockFailure();
