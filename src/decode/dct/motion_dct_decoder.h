@@ -27,14 +27,4 @@ class MotionDctDecoder : public DctDecoder {
   std::vector<int> vy_;
 };
 
-namespace dct {
-// H.263 median prediction for macroblock (col, row) from the vectors of the picture so far.
-void predictVector(const std::vector<int>& vx, const std::vector<int>& vy, int cols, int col,
-                   int row, int& px, int& py);
-// Predictor plus difference wrapped into −32..31.
-inline int wrapVector(int v) {
-  return ((v + 32) & 63) - 32;
-}
-}  // namespace dct
-
 }  // namespace kd

@@ -5,6 +5,7 @@
 
 #include "decode/dct/colour_planes.h"
 #include "decode/dct/motion_dct_decoder.h"
+#include "decode/dct/motion_vectors.h"
 #include "decode/dct/post_filter.h"
 #include "decode/dct/vlc_tables.h"
 #include "decode/decoded_picture.h"
