@@ -1,0 +1,175 @@
+#include "platform/qt/qt_audio_sink.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QIODevice>
+#include <QList>
+#include <QMediaDevices>
+#include <QTimer>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/audio_sink.h"
+
+namespace kd {
+
+namespace {
+
+constexpr qint64 kBytesPerSecond = kAudioSampleRate * 2;
+
+QAudioFormat soundFormat() {
+  QAudioFormat format;
+  format.setSampleRate(kAudioSampleRate);
+  format.setChannelCount(1);
+  format.setSampleFormat(QAudioFormat::Int16);
+  return format;
+}
+
+// The queued buffers as one endless stream the sink pulls from: silence fills the gaps, so the
+// stream's byte position is the sink's playing time and a buffer is over once the sink has
+// played past the position where its last byte went out.
+class BufferStream : public QIODevice {
+ public:
+  struct Finished {
+    uint64_t tag;
+    qint64 end;  // stream position after its last byte
+  };
+
+  bool isSequential() const override { return true; }
+  qint64 bytesAvailable() const override { return kBytesPerSecond + QIODevice::bytesAvailable(); }
+
+  void append(const int16_t* samples, size_t count, uint64_t tag) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Buffer b{tag, std::vector<char>(count * 2), 0};
+    std::memcpy(b.bytes.data(), samples, count * 2);
+    buffers_.push_back(std::move(b));
+  }
+  void clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    buffers_.clear();
+    handedOut_.clear();
+    position_ = 0;
+  }
+  // Buffers whose end the sink has played past, oldest first.
+  std::vector<uint64_t> takeFinished(qint64 played) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<uint64_t> tags;
+    while (!handedOut_.empty() && handedOut_.front().end <= played) {
+      tags.push_back(handedOut_.front().tag);
+      handedOut_.pop_front();
+    }
+    return tags;
+  }
+
+ protected:
+  qint64 readData(char* data, qint64 max) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    qint64 done = 0;
+    while (done < max && !buffers_.empty()) {
+      Buffer& b = buffers_.front();
+      const qint64 n = std::min<qint64>(max - done, qint64(b.bytes.size() - b.sent));
+      std::memcpy(data + done, b.bytes.data() + b.sent, size_t(n));
+      b.sent += size_t(n);
+      done += n;
+      position_ += n;
+      if (b.sent == b.bytes.size()) {
+        handedOut_.push_back(Finished{b.tag, position_});
+        buffers_.pop_front();
+      }
+    }
+    std::memset(data + done, 0, size_t(max - done));
+    position_ += max - done;
+    return max;
+  }
+  qint64 writeData(const char*, qint64) override { return -1; }
+
+ private:
+  struct Buffer {
+    uint64_t tag;
+    std::vector<char> bytes;
+    size_t sent;
+  };
+  std::mutex mutex_;
+  std::deque<Buffer> buffers_;
+  std::deque<Finished> handedOut_;
+  qint64 position_ = 0;
+};
+
+class QtAudioSink : public AudioSink {
+ public:
+  QtAudioSink(const QAudioDevice& device, TaskPoster& ui, BufferDone done)
+      : reporter_(ui, std::move(done)), sink_(device, soundFormat()) {
+    // A short device buffer keeps the reports close to what is heard.
+    sink_.setBufferSize(int(kBytesPerSecond / 10));
+    poll_.setInterval(10);
+    QObject::connect(&poll_, &QTimer::timeout, [this] { reportFinished(); });
+  }
+  ~QtAudioSink() override {
+    poll_.stop();
+    sink_.stop();
+    stream_.close();
+  }
+
+  bool start() {
+    stream_.open(QIODevice::ReadOnly);
+    sink_.start(&stream_);
+    if (sink_.error() != QAudio::NoError) return false;
+    poll_.start();
+    return true;
+  }
+  bool queue(const int16_t* samples, size_t count, uint64_t tag) override {
+    if (!samples || count == 0 || sink_.error() == QAudio::OpenError) return false;
+    stream_.append(samples, count, tag);
+    return true;
+  }
+  void reset() override {
+    sink_.reset();
+    stream_.clear();
+    reporter_.cancelPending();
+    sink_.start(&stream_);
+  }
+  void setVolume(double level) override { sink_.setVolume(level); }
+
+ private:
+  void reportFinished() {
+    // What the sink has taken minus what still waits in its own buffer has been played.
+    const qint64 taken = sink_.processedUSecs() * kBytesPerSecond / 1000000;
+    const qint64 played = taken - (sink_.bufferSize() - sink_.bytesFree());
+    for (uint64_t tag : stream_.takeFinished(played)) reporter_.report(tag);
+  }
+
+  BufferReporter reporter_;
+  BufferStream stream_;
+  QAudioSink sink_;
+  QTimer poll_;
+};
+
+class QtAudioDevices : public AudioDevices {
+ public:
+  QtAudioDevices() : devices_(QMediaDevices::audioOutputs()) {}
+  int count() const override { return int(devices_.size()); }
+  bool acceptsFormat(int index) const override {
+    return index >= 0 && index < count() && devices_[index].isFormatSupported(soundFormat());
+  }
+  std::unique_ptr<AudioSink> open(int index, TaskPoster& ui, AudioSink::BufferDone done) override {
+    if (!acceptsFormat(index)) return nullptr;
+    auto sink = std::make_unique<QtAudioSink>(devices_[index], ui, std::move(done));
+    if (!sink->start()) return nullptr;
+    return sink;
+  }
+
+ private:
+  QList<QAudioDevice> devices_;
+};
+
+}  // namespace
+
+void registerQtAudioDevices() {
+  registerAudioDevices("qt", [] { return std::make_unique<QtAudioDevices>(); });
+}
+
+}  // namespace kd
