@@ -13,12 +13,19 @@ constexpr int kIconSize = 16;
 CaptionRect halved(CaptionRect r) {
   return {r.left / 2, r.top / 2, r.right / 2, r.bottom / 2};
 }
+
+// Keeps arithmetic on a careless record's area far from overflow; no picture is this large.
+int32_t bounded(int32_t v) {
+  constexpr int32_t kLimit = 1 << 20;
+  return v < -kLimit ? -kLimit : (v > kLimit ? kLimit : v);
+}
 }  // namespace
 
 CaptionLayout::CaptionLayout(const CaptionInfo& record, int surfaceWidth, int surfaceHeight)
     : flags_(record.flags), mode_(int(record.scale())) {
   if (flags_ & caption_flags::kArea)
-    area_ = {record.areaLeft, record.areaTop, record.areaRight, record.areaBottom};
+    area_ = {bounded(record.areaLeft), bounded(record.areaTop), bounded(record.areaRight),
+             bounded(record.areaBottom)};
   else
     area_ = {0, 0, surfaceWidth, surfaceHeight};
 }

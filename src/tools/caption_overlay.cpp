@@ -244,7 +244,9 @@ void CaptionOverlay::copyItem(QImage& destination, const QRect& region, const Ca
 void CaptionOverlay::drawRectangles(QImage& destination) {
   const uint32_t count = std::min(stored_.rectangles.count, MotionZoneBlock::kMaxZones);
   for (uint32_t i = 0; i < count; ++i) {
-    const MotionZone& r = stored_.rectangles.zones[i];
+    MotionZone r = stored_.rectangles.zones[i];
+    for (int32_t* v : {&r.left, &r.top, &r.right, &r.bottom})
+      *v = std::clamp(*v, -(1 << 20), 1 << 20);  // far from overflow, far outside any picture
     const int strip = r.active ? kRed : kGreen;
     const QRect h = horizontalStrip(strip), v = verticalStrip(strip);
     stretchCopy(canvas_, h, destination, QRect(r.left, r.top, r.right - r.left, 4), true);

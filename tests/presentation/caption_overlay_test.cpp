@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
 
 #include "pixel_helpers.h"
 #include "tools/caption_info.h"
@@ -144,6 +147,23 @@ TEST(CaptionOverlay, RectanglesOutlinedGreenRedGreen) {
   const QImage only = composed(overlay, record, w, h);
   EXPECT_GT(countColour(only, only.rect(), red), 0);
   EXPECT_EQ(countColour(only, QRect(5, 25, 200, 20), kName), 0);
+}
+
+TEST(CaptionOverlay, CarelessRecordsStayInsideThePicture) {
+  CaptionInfo record = recordFor(352, 288, 0x7F, CaptionScale::Doubled);
+  record.flags |= caption_flags::kRectangles | caption_flags::kIconA;
+  record.rectangles.count = 7;  // only three entries exist
+  record.rectangles.zones[0] = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 1, 0};
+  record.rectangles.zones[1] = {300, 250, 400, 400, 0, 0};  // partly outside
+  record.rectangles.zones[2] = {50, 50, 10, 10, 0, 0};      // upside down
+  record.areaLeft = INT32_MIN;
+  record.areaRight = INT32_MAX;
+  std::fill(std::begin(record.currentTime), std::end(record.currentTime), '1');  // no NUL
+  CaptionOverlay overlay;
+  ASSERT_EQ(overlay.create(352, 288, record), 0u);
+  const QImage picture = composed(overlay, record, 352, 288);
+  EXPECT_EQ(picture.size(), QSize(352, 288));
+  EXPECT_GT(countColour(picture, QRect(300, 250, 52, 38), qRgb(0, 255, 0)), 0);
 }
 
 TEST(CaptionOverlay, GmtLabelInTheRecordersZone) {

@@ -1,6 +1,8 @@
 #include "playback/qt/display_resources.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -45,6 +47,8 @@ int setUp() {
   std::lock_guard guard(r.displayLock);
   if (r.device) return 0;
   if (memoryModeRequested()) return 1;
+  // Like 8- and 16-bit desktops: the presenters use their memory bitmaps.
+  if (qGuiApp && qGuiApp->primaryScreen() && qGuiApp->primaryScreen()->depth() < 24) return 1;
   r.device = true;
   QImage replacement = blackSurface(640, 480);
   if (!replacement.isNull()) {
