@@ -1,6 +1,7 @@
 #include "audio/g726_state.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <iterator>
 
@@ -19,12 +20,7 @@ constexpr int kFloatZero = 32;  // mantissa 1.0 × 2^0 ≈ 0, the initial value 
 
 // Number of significant bits of a non-negative value.
 int bitLength(int value) {
-  int n = 0;
-  while (value > 0) {
-    ++n;
-    value >>= 1;
-  }
-  return n;
+  return int(std::bit_width(unsigned(value)));
 }
 
 }  // namespace
