@@ -100,3 +100,30 @@ TEST(Mpeg4Agreement, AdaptersOfFamiliesTwoAndSixShowTheSamePictures) {
 }
 
 }  // namespace kd::testing
+
+namespace kd::testing {
+
+TEST(Mpeg4Agreement, XvidAdapterSurvivesALayerOfAnotherSize) {
+  if (!xvidDecoderAvailable()) GTEST_SKIP() << "xvidcore not available";
+  // xvidcore keeps the size it was made with; the adapter's buffer has room for either size.
+  const Stream big = xvidStream(352, 288, 2, 10);
+  auto adapter = makeXvidDecoderAdapter(176, 144);
+  PictureFrame f(0, 176, 144);
+  for (size_t i = 0; i < big.frames.size(); ++i) {
+    std::copy(big.frames[i].begin(), big.frames[i].end(), f.video());
+    f.videoSize = uint32_t(big.frames[i].size());
+    adapter->decodeFrame(f);
+  }
+  const Stream same = xvidStream(176, 144, 1, 10);
+  auto fresh = makeXvidDecoderAdapter(176, 144);
+  std::copy(same.frames[0].begin(), same.frames[0].end(), f.video());
+  f.videoSize = uint32_t(same.frames[0].size());
+  EXPECT_EQ(fresh->decodeFrame(f), 1);
+  // A damaged layer header is not handed to the library.
+  std::vector<uint8_t> broken = {0, 0, 1, 0x20, 0xFF};
+  std::copy(broken.begin(), broken.end(), f.video());
+  f.videoSize = uint32_t(broken.size());
+  EXPECT_EQ(fresh->decodeFrame(f), 0);
+}
+
+}  // namespace kd::testing

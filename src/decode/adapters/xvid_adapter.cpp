@@ -6,6 +6,7 @@
 
 #include "decode/adapters/uyvy_to_bgr.h"
 #include "decode/diagnostics.h"
+#include "decode/mpeg4/stream_headers.h"
 #include "recording/frame_packet.h"
 
 #if defined(KD_HAVE_XVIDCORE)
@@ -42,6 +43,14 @@ class XvidDecoderAdapter : public VideoDecoder {
     std::fill(buffer_.begin(), buffer_.end(), 0);
     const uint8_t* data = packet.video();
     int left = int(std::min<size_t>(packet.videoSize, packet.videoCapacity()));
+    // The library writes pictures into a buffer whose size it is not told. Made with a size it
+    // keeps that size, but a library that followed a layer header of another size must still
+    // find room: read the layer's size first, and decode no payload whose layer header does not
+    // parse.
+    int w = 0, h = 0;
+    const mpeg4::LayerProbe probe = mpeg4::probeLayerSize(data, size_t(left), w, h);
+    if (probe == mpeg4::LayerProbe::kDamaged) return 0;
+    if (probe == mpeg4::LayerProbe::kFound && !fitLayer(w, h)) return 0;
     bool decoded = false;
     while (left > 1) {
       xvid_dec_frame_t frame{};
@@ -88,8 +97,7 @@ class XvidDecoderAdapter : public VideoDecoder {
     return true;
   }
 
-  // The library writes pictures at the layer's size: a layer larger than the buffer gets a
-  // buffer of its size (only the overlap reaches the picture).
+  // The buffer holds the largest layer seen; only the overlap reaches the picture.
   bool fitLayer(int width, int height) {
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
     if (width <= bufferWidth_ && height <= bufferHeight_) return true;

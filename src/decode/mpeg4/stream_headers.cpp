@@ -193,6 +193,23 @@ bool readHeadersToVop(BitReader& br, VolHeader& vol, std::string& error) {
   return false;
 }
 
+LayerProbe probeLayerSize(const uint8_t* data, size_t size, int& width, int& height) {
+  bool hasLayer = false;
+  for (size_t i = 0; i + 3 < size && !hasLayer; ++i)
+    hasLayer = !data[i] && !data[i + 1] && data[i + 2] == 1 && (data[i + 3] & 0xF0) == 0x20;
+  if (!hasLayer) return LayerProbe::kNoLayer;
+  BitReader br;
+  br.reset(data, size);
+  VolHeader vol;
+  std::string error;
+  readHeadersToVop(br, vol, error);  // a payload of headers only has no VOP: that is fine here
+  if (!vol.present || vol.shape != LayerShape::kRectangular || vol.width <= 0 || vol.height <= 0)
+    return LayerProbe::kDamaged;
+  width = vol.width;
+  height = vol.height;
+  return LayerProbe::kFound;
+}
+
 bool readVopHeader(BitReader& br, const VolHeader& vol, VopHeader& vop, std::string& error) {
   vop = VopHeader{};
   vop.type = VopType(br.read(2));

@@ -71,6 +71,11 @@ bool readHeadersToVop(BitReader& br, VolHeader& vol, std::string& error);
 // decode.
 bool readVopHeader(BitReader& br, const VolHeader& vol, VopHeader& vop, std::string& error);
 
+// The picture size a payload's video object layer header announces, for callers that hand the
+// payload to another decoder and must size its output first.
+enum class LayerProbe { kNoLayer, kFound, kDamaged };
+LayerProbe probeLayerSize(const uint8_t* data, size_t size, int& width, int& height);
+
 // Number of bits of vop_time_increment for a resolution: ⌈log2 resolution⌉, at least 1.
 int timeIncrementBits(int resolution);
 
