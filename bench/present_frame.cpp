@@ -1,7 +1,7 @@
 // Presenting a 704 × 576 picture with captions into a 1408 × 1152 window, per frame: the transfer
 // into surface A, present() (stretch A→B, captions, hand-over to the window) and the window's
 // paint (B stretched onto the client area), each timed on its own in processor time.
-// Usage: QT_QPA_PLATFORM=offscreen bench_present_frame [FRAMES]
+// Usage: QT_QPA_PLATFORM=offscreen bench_present_frame [FRAMES [LAST_FRAME.png]]
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
@@ -115,5 +115,7 @@ int main(int argc, char** argv) {
   std::printf("total    %.1f us/frame (%.0f frames/s)\n",
               microseconds(transfer + present + paint) / frames,
               frames / std::chrono::duration<double>(transfer + present + paint).count());
+  if (argc > 2 && !window.renderClient().save(QString::fromLocal8Bit(argv[2])))
+    return std::fprintf(stderr, "cannot write %s\n", argv[2]), 1;
   return 0;
 }

@@ -74,7 +74,7 @@ uint32_t CaptionOverlay::create(int surfaceWidth, int surfaceHeight, const Capti
     return 1;
   }
   canvas_.fill(Qt::black);
-  font_ = captionFont(14);
+  font_ = captionFont(13);
   drawStrips();
   drawTextItems();
   glyphs_ = QImage(kCanvasWidth, 32, QImage::Format_RGB32);
