@@ -169,7 +169,8 @@ enum Mode { kLumaLines, kChromaLumaType, kChromaLines };
 // Eight lines at once; `bs` and `tc0` per lane. The chroma modes change fewer samples: the
 // luma-type one leaves p1/q1 of weak edges and p2/q2 alone, the H.264 one (tc0 given already
 // raised by one) also never takes the strong branch.
-void filterLines(Lines& l, __m128i alpha, __m128i beta, __m128i bs, __m128i tc0, Mode mode) {
+__attribute__((always_inline)) inline void filterLines(Lines& l, __m128i alpha, __m128i beta,
+                                                       __m128i bs, __m128i tc0, Mode mode) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i two = _mm_set1_epi16(2), four = _mm_set1_epi16(4);
   const __m128i p0 = l.p[0], p1 = l.p[1], p2 = l.p[2], p3 = l.p[3];
@@ -256,7 +257,7 @@ void laneParameters(int bsA, int bsB, int quant, __m128i& bs, __m128i& tc0, int 
 }
 
 // Eight rows of eight bytes ↔ eight 16-bit column vectors.
-void transpose8x8(__m128i r[8]) {
+__attribute__((always_inline)) inline void transpose8x8(__m128i r[8]) {
   __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
   __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
   __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
