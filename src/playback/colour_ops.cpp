@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <vector>
 
 namespace kd {
 
@@ -56,13 +57,29 @@ double hueToChannel(double p, double q, double t) {
   return p;
 }
 
-uint8_t toByte(double v) {
+uint32_t toByte(double v) {
   const int w = int(v * 255);  // truncation, as the rule says
-  return uint8_t(w < 0 ? 0 : (w > 255 ? 255 : w));
+  return uint32_t(w < 0 ? 0 : (w > 255 ? 255 : w));
 }
 
-void adjustPixel(uint8_t* px, int saturation, int hue) {
-  const double r = px[2] / 255.0, g = px[1] / 255.0, b = px[0] / 255.0;
+// v / 255.0 for every byte: the same doubles the division gives, without dividing per pixel.
+const std::array<double, 256>& unitValues() {
+  static const std::array<double, 256> table = [] {
+    std::array<double, 256> t{};
+    for (int v = 0; v < 256; ++v) t[size_t(v)] = v / 255.0;
+    return t;
+  }();
+  return table;
+}
+
+constexpr size_t kCacheBits = 16;
+constexpr size_t kSmallPicture = 1u << 14;  // below this the cache costs more than it saves
+
+}  // namespace
+
+uint32_t saturationHuePixel(uint32_t rgb, int saturation, int hue) {
+  const auto& unit = unitValues();
+  const double r = unit[(rgb >> 16) & 0xFF], g = unit[(rgb >> 8) & 0xFF], b = unit[rgb & 0xFF];
   double mx = r > g ? r : g;
   if (b > mx) mx = b;
   double mn = r < g ? r : g;
@@ -85,14 +102,45 @@ void adjustPixel(uint8_t* px, int saturation, int hue) {
   s = s * saturation / 100;
   if (s > 1.0) s = 1.0;
   if (s == 0) {
-    px[0] = px[1] = px[2] = toByte(l);
-    return;
+    const uint32_t grey = toByte(l);
+    return grey << 16 | grey << 8 | grey;
   }
   const double q = l <= 0.5 ? l * (1 + s) : l + s - l * s;
   const double p = 2 * l - q;
-  px[2] = toByte(hueToChannel(p, q, h + 1.0 / 3.0));
-  px[1] = toByte(hueToChannel(p, q, h));
-  px[0] = toByte(hueToChannel(p, q, h - 1.0 / 3.0));
+  return toByte(hueToChannel(p, q, h + 1.0 / 3.0)) << 16 | toByte(hueToChannel(p, q, h)) << 8 |
+         toByte(hueToChannel(p, q, h - 1.0 / 3.0));
+}
+
+namespace {
+
+void adjustRun(uint8_t* pixels, size_t count, int saturation, int hue, int bytesPerPixel,
+               uint64_t* cache) {
+  // Runs of equal pixels (flat backgrounds, black borders) repeat the last answer; other
+  // repeated colours come from a small direct-mapped cache. The answer depends on the colour
+  // alone, so either way the result is the rule's own.
+  uint32_t lastIn = 0xFFFFFFFF, lastOut = 0;
+  for (size_t i = 0; i < count; ++i, pixels += bytesPerPixel) {
+    const uint32_t in = uint32_t(pixels[2]) << 16 | uint32_t(pixels[1]) << 8 | pixels[0];
+    uint32_t out;
+    if (in == lastIn) {
+      out = lastOut;
+    } else if (cache) {
+      uint64_t& slot = cache[(in * 0x9E3779B1u) >> (32 - kCacheBits)];
+      if (uint32_t(slot >> 32) == in + 1) {
+        out = uint32_t(slot);
+      } else {
+        out = saturationHuePixel(in, saturation, hue);
+        slot = uint64_t(in + 1) << 32 | out;
+      }
+    } else {
+      out = saturationHuePixel(in, saturation, hue);
+    }
+    lastIn = in;
+    lastOut = out;
+    pixels[0] = uint8_t(out);
+    pixels[1] = uint8_t(out >> 8);
+    pixels[2] = uint8_t(out >> 16);
+  }
 }
 
 }  // namespace
@@ -111,26 +159,12 @@ void adjustSaturationHue(uint8_t* pixels, int width, int height, int saturation,
                          int bytesPerPixel) {
   if (!pixels || width <= 0 || height <= 0) return;
   const size_t count = size_t(width) * size_t(height);
-  // Runs of equal pixels (flat backgrounds, black borders) are common in surveillance pictures;
-  // the result depends on the pixel alone, so repeat the last answer instead of recomputing.
-  uint8_t lastIn[3] = {0, 0, 0}, lastOut[3] = {0, 0, 0};
-  bool haveLast = false;
-  for (size_t i = 0; i < count; ++i, pixels += bytesPerPixel) {
-    if (haveLast && pixels[0] == lastIn[0] && pixels[1] == lastIn[1] && pixels[2] == lastIn[2]) {
-      pixels[0] = lastOut[0];
-      pixels[1] = lastOut[1];
-      pixels[2] = lastOut[2];
-      continue;
-    }
-    lastIn[0] = pixels[0];
-    lastIn[1] = pixels[1];
-    lastIn[2] = pixels[2];
-    adjustPixel(pixels, saturation, hue);
-    lastOut[0] = pixels[0];
-    lastOut[1] = pixels[1];
-    lastOut[2] = pixels[2];
-    haveLast = true;
+  if (count < kSmallPicture) {
+    adjustRun(pixels, count, saturation, hue, bytesPerPixel, nullptr);
+    return;
   }
+  std::vector<uint64_t> cache(size_t(1) << kCacheBits, 0);
+  adjustRun(pixels, count, saturation, hue, bytesPerPixel, cache.data());
 }
 
 void applyColourSet(uint8_t* pixels, int width, int height, const ColourSet& set,

@@ -17,6 +17,9 @@ void adjustContrast(uint8_t* pixels, int width, int height, int value, int bytes
 void adjustSaturationHue(uint8_t* pixels, int width, int height, int saturation, int hue,
                          int bytesPerPixel);
 
+// The saturation/hue rule for one colour, 0xRRGGBB in and out; the passes above are built on it.
+uint32_t saturationHuePixel(uint32_t rgb, int saturation, int hue);
+
 // Brightness, then contrast, then saturation/hue, each skipped when it would change nothing.
 void applyColourSet(uint8_t* pixels, int width, int height, const ColourSet& set,
                     int bytesPerPixel);

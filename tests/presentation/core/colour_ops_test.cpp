@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace kd {
@@ -84,6 +86,66 @@ TEST(ColourOps, SetAppliesBrightnessThenContrast) {
   px = bgr({0, 255, 0});
   applyColourSet(px.data(), 1, 1, ColourSet{100, 100, 100, 50}, 3);
   EXPECT_EQ(px, bgr({0, 254, 255}));
+}
+
+}  // namespace
+}  // namespace kd
+
+namespace kd {
+namespace {
+
+// The saturation/hue rule written out literally, one division at a time.
+void referenceSaturationHue(uint8_t* px, int saturation, int hue) {
+  const double r = px[2] / 255.0, g = px[1] / 255.0, b = px[0] / 255.0;
+  const double mx = std::max({r, g, b}), mn = std::min({r, g, b});
+  const double l = (mx + mn) / 2;
+  double h = 0, s = 0;
+  if (mx != mn) {
+    const double d = mx - mn;
+    s = l >= 0.5 ? d / (2 - mx - mn) : d / (mx + mn);
+    h = r == mx ? (g - b) / d : (g == mx ? (b - r) / d + 2 : (r - g) / d + 4);
+    h /= 6;
+    if (h < 0) h += 1;
+  }
+  h = h * hue / 100;
+  s = std::min(s * saturation / 100, 1.0);
+  auto f = [](double p, double q, double t) {
+    if (t < 0) t += 1;
+    if (t > 1) t -= 1;
+    if (6 * t < 1) return p + (q - p) * 6 * t;
+    if (2 * t < 1) return q;
+    if (3 * t < 2) return p + (q - p) * (2.0 / 3.0 - t) * 6;
+    return p;
+  };
+  if (s == 0) {
+    px[0] = px[1] = px[2] = uint8_t(int(l * 255));
+    return;
+  }
+  const double q = l <= 0.5 ? l * (1 + s) : l + s - l * s, p = 2 * l - q;
+  px[2] = uint8_t(int(f(p, q, h + 1.0 / 3.0) * 255));
+  px[1] = uint8_t(int(f(p, q, h) * 255));
+  px[0] = uint8_t(int(f(p, q, h - 1.0 / 3.0) * 255));
+}
+
+TEST(ColourOps, SaturationHuePassIsBitExactWithTheRule) {
+  // A picture large enough for the colour cache, with repeats, runs and fresh colours.
+  const int width = 256, height = 128;
+  std::vector<uint8_t> picture(size_t(width) * height * 4);
+  uint32_t seed = 7;
+  for (size_t i = 0; i < picture.size(); i += 4) {
+    seed = seed * 1103515245u + 12345u;
+    const uint32_t colour = (i / 4) % 5 == 0 ? 0x336699u : seed >> 8;
+    picture[i] = uint8_t(colour);
+    picture[i + 1] = uint8_t(colour >> 8);
+    picture[i + 2] = uint8_t((i / 4) % 3 == 0 ? 200 : colour >> 16);
+  }
+  for (auto [s, h] : {std::pair{150, 80}, {1, 200}, {200, 1}, {100, 50}, {37, 163}}) {
+    auto fast = picture;
+    adjustSaturationHue(fast.data(), width, height, s, h, 4);
+    auto slow = picture;
+    for (size_t i = 0; i < slow.size(); i += 4) referenceSaturationHue(&slow[i], s, h);
+    EXPECT_EQ(fast, slow) << s << "/" << h;
+  }
 }
 
 }  // namespace
