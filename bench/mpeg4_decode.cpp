@@ -2,7 +2,8 @@
 // configuration) and `ffmpeg -threads 1` on one 704 × 576 stream from xvidcore's encoder.
 // Both adapters' figures include the conversion to 24-bit pictures; "decode only" figures stop at
 // the decoded 4:2:0 planes. Times are CPU times (the machine is shared), the best of --repeat
-// passes. Usage: bench_mpeg4_decode [--frames N] [--repeat N] [--quant Q]
+// passes. --busy encodes ffmpeg's moving testsrc2 pattern with ffmpeg (four vectors) instead.
+// Usage: bench_mpeg4_decode [--frames N] [--repeat N] [--quant Q] [--busy]
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -43,6 +44,42 @@ double childSeconds() {
   getrusage(RUSAGE_CHILDREN, &u);
   return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
          double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+// A busier stream: ffmpeg's testsrc2 through ffmpeg's own encoder, split at the VOP start codes.
+std::vector<std::vector<uint8_t>> encodeBusy(int frames, int quant) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("bench-mpeg4-busy-" + std::to_string(::getpid()) + ".m4v"))
+                               .string();
+  const std::string command =
+      "ffmpeg -v error -y -f lavfi -i testsrc2=size=" + std::to_string(kWidth) + "x" +
+      std::to_string(kHeight) + ":rate=25 -frames:v " + std::to_string(frames) +
+      " -c:v mpeg4 -g 25 -flags +mv4 -qscale:v " + std::to_string(quant) + " -f m4v " + path +
+      " > /dev/null 2>&1";
+  std::vector<std::vector<uint8_t>> out;
+  if (std::system(command.c_str()) != 0) return out;
+  std::vector<uint8_t> bytes;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+      bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(f);
+  }
+  std::filesystem::remove(path);
+  size_t start = 0;
+  for (size_t i = 0; i + 4 <= bytes.size(); ++i) {
+    if (bytes[i] || bytes[i + 1] || bytes[i + 2] != 1 || bytes[i + 3] != 0xB6) continue;
+    size_t end = i + 4;
+    while (end + 3 <= bytes.size() &&
+           !(bytes[end] == 0 && bytes[end + 1] == 0 && bytes[end + 2] == 1))
+      ++end;
+    if (end + 3 > bytes.size()) end = bytes.size();
+    out.emplace_back(bytes.begin() + long(start), bytes.begin() + long(end));
+    start = end;
+    i = end - 1;
+  }
+  return out;
 }
 
 // Frames per second of the fastest of `repeat` passes over the stream.
@@ -158,20 +195,29 @@ double ffmpegFps(const std::vector<std::vector<uint8_t>>& stream, int repeat) {
 
 int main(int argc, char** argv) {
   int frames = 250, repeat = 4, quant = 4;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (!std::strcmp(argv[i], "--frames")) frames = std::atoi(argv[i + 1]);
-    if (!std::strcmp(argv[i], "--repeat")) repeat = std::atoi(argv[i + 1]);
-    if (!std::strcmp(argv[i], "--quant")) quant = std::atoi(argv[i + 1]);
+  bool busy = false;
+  for (int i = 1; i < argc; ++i) {
+    const bool hasValue = i + 1 < argc;
+    if (!std::strcmp(argv[i], "--busy"))
+      busy = true;
+    else if (hasValue && !std::strcmp(argv[i], "--frames"))
+      frames = std::atoi(argv[++i]);
+    else if (hasValue && !std::strcmp(argv[i], "--repeat"))
+      repeat = std::atoi(argv[++i]);
+    else if (hasValue && !std::strcmp(argv[i], "--quant"))
+      quant = std::atoi(argv[++i]);
   }
-  const auto stream = encode(frames, quant);
+  const auto stream = busy ? encodeBusy(frames, quant) : encode(frames, quant);
   if (stream.empty()) {
-    std::fprintf(stderr, "bench_mpeg4_decode: xvidcore's encoder is not available\n");
+    std::fprintf(stderr, "bench_mpeg4_decode: %s\n",
+                 busy ? "ffmpeg could not make the stream" : "xvidcore's encoder is not available");
     return 1;
   }
   size_t bytes = 0;
   for (const auto& p : stream) bytes += p.size();
-  std::printf("stream: %d x %d, %zu frames, key frame every 25, quant %d, %.1f KB/frame\n", kWidth,
-              kHeight, stream.size(), quant, double(bytes) / 1024.0 / double(stream.size()));
+  std::printf("stream: %s, %d x %d, %zu frames, key frame every 25, quant %d, %.1f KB/frame\n",
+              busy ? "ffmpeg testsrc2" : "xvidcore test scene", kWidth, kHeight, stream.size(),
+              quant, double(bytes) / 1024.0 / double(stream.size()));
 
   auto ours = kd::makeMpeg4DecoderAdapter();
   const double oursFps = adapterFps(*ours, stream, repeat);
