@@ -127,6 +127,14 @@ TEST(ImaAdpcm, BlockArithmetic) {
   ASSERT_TRUE(decoder.decode(bytes.data(), 4, out.data(), samples));
   EXPECT_EQ(samples, 1u);
 
+  // Every length writes exactly the samples it announces.
+  std::vector<uint8_t> many = continuousRandomBlocks(3).blocks;
+  for (size_t length = 0; length <= many.size(); length += 7) {
+    std::vector<int16_t> exact(decoder.samplesForBytes(length));
+    ASSERT_TRUE(decoder.decode(many.data(), length, exact.data(), samples));
+    EXPECT_EQ(samples, exact.size()) << length;
+  }
+
   // A step index above 88 in a header decodes as 88.
   std::vector<uint8_t> high(bytes.begin(), bytes.begin() + 508), top = high;
   high[2] = 200;

@@ -153,22 +153,31 @@ TEST(WaveDevice, NullSinkPlaysInRealTime) {
   TestPoster ui;
   CWaveDevice device(devices);
   std::vector<int> finished;
-  bool lastAnswer = false;
+  std::vector<bool> answers;
+  std::vector<std::thread::id> threads;
   ASSERT_TRUE(device.open(
       ui,
       [&](int buffer) {
         finished.push_back(buffer);
-        lastAnswer = device.release(buffer);
+        answers.push_back(device.release(buffer));
+        threads.push_back(std::this_thread::get_id());
       },
       -1, SoundFamily::G726));
-  // Three buffers of 64 samples: 24 ms of sound.
+  // 120 ms of sound, then 19 buffers of 1 ms: all 20 are busy, so the next payload is dropped.
   const auto start = std::chrono::steady_clock::now();
-  const std::vector<uint8_t> payload = payloadOf(24);
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(device.write(payload.data(), 24));
-  ASSERT_TRUE(ui.runUntil([&] { return finished.size() == 3; }));
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(24));
-  EXPECT_EQ(finished, (std::vector<int>{0, 1, 2}));
-  EXPECT_TRUE(lastAnswer);
+  const std::vector<uint8_t> payload = payloadOf(360);
+  ASSERT_TRUE(device.write(payload.data(), 360));
+  for (int i = 1; i < CWaveDevice::kBuffers; ++i) ASSERT_TRUE(device.write(payload.data(), 3));
+  EXPECT_FALSE(device.write(payload.data(), 3));
+  EXPECT_EQ(device.queuedBuffers(), CWaveDevice::kBuffers);
+
+  ASSERT_TRUE(ui.runUntil([&] { return finished.size() == size_t(CWaveDevice::kBuffers); }));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(139));
+  for (int i = 0; i < CWaveDevice::kBuffers; ++i) {
+    EXPECT_EQ(finished[size_t(i)], i);
+    EXPECT_EQ(answers[size_t(i)], i >= CWaveDevice::kBuffers - 2) << i;
+    EXPECT_EQ(threads[size_t(i)], std::this_thread::get_id());
+  }
   EXPECT_EQ(device.queuedBuffers(), 0);
 }
 
