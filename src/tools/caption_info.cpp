@@ -42,6 +42,18 @@ std::string CaptionClock::format(int64_t seconds, const char* pattern) const {
   return formatLocalTime(seconds, pattern);
 }
 
+void prepareCaptionRecord(CaptionInfo& caption, int resolutionCode, int pictureWidth,
+                          int pictureHeight, uint32_t mask) {
+  caption = CaptionInfo{};
+  text_display::applyMask(caption, mask);
+  caption.setScale(resolutionCode == 3 || resolutionCode == 131 ? CaptionScale::Doubled
+                                                                : CaptionScale::OneToOne);
+  caption.flags |= caption_flags::kArea;
+  caption.areaRight = pictureWidth - 4;
+  caption.areaBottom = pictureHeight - 4;
+  caption.setAllColours(CaptionInfo::kDefaultColour);
+}
+
 void setRecordingTimes(CaptionInfo& caption, const CaptionClock& clock, int64_t startSeconds,
                        int64_t endSeconds) {
   setCaptionText(caption.startTime, clock.timeText(startSeconds));

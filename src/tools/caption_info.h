@@ -95,6 +95,12 @@ struct CaptionClock {
   std::string dateText(int64_t seconds) const { return format(seconds, "%y %m-%d"); }
 };
 
+// A fresh record for a recording just opened: zero-filled, the mask's items, scale mode 0 for
+// resolution codes 3 and 131 (else 1), the area (0, 0, width − 4, height − 4) with flag 0x100,
+// cyan captions.
+void prepareCaptionRecord(CaptionInfo& caption, int resolutionCode, int pictureWidth,
+                          int pictureHeight, uint32_t mask);
+
 // Fills the start, end and date lines and the GMT label for a recording.
 void setRecordingTimes(CaptionInfo& caption, const CaptionClock& clock, int64_t startSeconds,
                        int64_t endSeconds);

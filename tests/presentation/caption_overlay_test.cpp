@@ -263,6 +263,15 @@ TEST(CaptionInfo, MaskAndFlagsMapBothWays) {
   c.flags = caption_flags::kArea | caption_flags::kIconA | caption_flags::kDate;
   text_display::applyMask(c, 1);
   EXPECT_EQ(c.flags, caption_flags::kArea | caption_flags::kIconA | caption_flags::kFirstLine);
+  prepareCaptionRecord(c, 131, 704, 480, text_display::kDefaultMask);
+  EXPECT_EQ(c.scale(), CaptionScale::Doubled);
+  EXPECT_EQ(c.flags & ~caption_flags::kScaleMask,
+            caption_flags::kArea | text_display::flagsFromMask(text_display::kDefaultMask));
+  EXPECT_EQ(c.areaRight, 700);
+  EXPECT_EQ(c.areaBottom, 476);
+  EXPECT_EQ(c.gmtLabelColour, 0xFFFF00u);
+  prepareCaptionRecord(c, 130, 704, 576, 0);
+  EXPECT_EQ(c.scale(), CaptionScale::OneToOne);
   setCaptionText(c.startTime, std::string(100, '9'));
   EXPECT_EQ(std::string(c.startTime).size(), 64u);
 }
