@@ -32,22 +32,18 @@ Stream xvidStream(int width, int height, int frames, int keyInterval,
   return s;
 }
 
-Stream ffmpegStream(int width, int height, int frames, const std::string& extra) {
+namespace {
+
+// Runs ffmpeg with `input` options and splits its elementary stream before every VOP (headers in
+// front of a VOP stay with it).
+Stream runFfmpeg(int width, int height, const std::string& input, const std::string& extra,
+                 const TempDir& dir) {
   Stream s{width, height, {}};
-  TempDir dir;
-  const std::string raw = dir.file("scene.yuv"), m4v = dir.file("scene.m4v");
-  std::vector<uint8_t> all;
-  for (int i = 0; i < frames; ++i) {
-    auto yuv = rgbToI420(renderTestScene(width, height, i));
-    all.insert(all.end(), yuv.begin(), yuv.end());
-  }
-  writeFileBytes(raw, all);
-  const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt yuv420p -s " +
-                              std::to_string(width) + "x" + std::to_string(height) + " -i " + raw +
-                              " -c:v mpeg4 " + extra + " -f m4v " + m4v + " 2>/dev/null";
-  if (runCommand(command) != 0) return s;
+  const std::string m4v = dir.file("out.m4v");
+  if (runCommand("ffmpeg -v error -nostdin -y " + input + " -c:v mpeg4 " + extra + " -f m4v " +
+                 m4v + " 2>/dev/null") != 0)
+    return s;
   const std::vector<uint8_t> bytes = readFileBytes(m4v);
-  // Split before every VOP start code; headers in front of a VOP stay with it.
   size_t start = 0;
   for (size_t i = 0; i + 4 <= bytes.size(); ++i) {
     if (bytes[i] || bytes[i + 1] || bytes[i + 2] != 1 || bytes[i + 3] != 0xB6) continue;
@@ -61,6 +57,31 @@ Stream ffmpegStream(int width, int height, int frames, const std::string& extra)
     i = end - 1;
   }
   return s;
+}
+
+}  // namespace
+
+Stream ffmpegStream(int width, int height, int frames, const std::string& extra) {
+  TempDir dir;
+  const std::string raw = dir.file("scene.yuv");
+  std::vector<uint8_t> all;
+  for (int i = 0; i < frames; ++i) {
+    auto yuv = rgbToI420(renderTestScene(width, height, i));
+    all.insert(all.end(), yuv.begin(), yuv.end());
+  }
+  writeFileBytes(raw, all);
+  return runFfmpeg(width, height,
+                   "-f rawvideo -pix_fmt yuv420p -s " + std::to_string(width) + "x" +
+                       std::to_string(height) + " -i " + raw,
+                   extra, dir);
+}
+
+Stream ffmpegPatternStream(int width, int height, int frames, const std::string& extra) {
+  TempDir dir;
+  return runFfmpeg(width, height,
+                   "-f lavfi -i testsrc2=size=" + std::to_string(width) + "x" +
+                       std::to_string(height) + ":rate=25 -frames:v " + std::to_string(frames),
+                   extra, dir);
 }
 
 I420 copyPlanes(const YuvPlanes& p) {

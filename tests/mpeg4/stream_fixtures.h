@@ -22,6 +22,8 @@ Stream xvidStream(int width, int height, int frames, int keyInterval,
                   const std::map<std::string, std::string>& options = {}, int quant = 4);
 // The same scene through `ffmpeg -c:v mpeg4 EXTRA`; empty when ffmpeg is missing or fails.
 Stream ffmpegStream(int width, int height, int frames, const std::string& extra);
+// ffmpeg's busy testsrc2 pattern through `ffmpeg -c:v mpeg4 EXTRA`.
+Stream ffmpegPatternStream(int width, int height, int frames, const std::string& extra);
 
 // Planar 4:2:0 picture, tightly packed.
 struct I420 {

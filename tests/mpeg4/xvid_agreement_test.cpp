@@ -63,6 +63,11 @@ TEST(Mpeg4Agreement, FfmpegEncodedStreamsMatchXvidcore) {
                   "ffmpeg AC prediction");
   expectAgreement(ffmpegStream(352, 288, 20, "-g 10 -qscale:v 8 -mbd rd -flags +mv4"),
                   "ffmpeg rate-distortion decisions");
+  // Busy moving content at fine quantisers: long runs, large levels and all three escapes.
+  expectAgreement(ffmpegPatternStream(352, 288, 30, "-g 15 -qscale:v 1 -flags +mv4"),
+                  "ffmpeg testsrc2, quant 1");
+  expectAgreement(ffmpegPatternStream(352, 288, 30, "-g 15 -qscale:v 2 -mpeg_quant 1 -ps 300"),
+                  "ffmpeg testsrc2, MPEG quantisation, video packets");
 }
 
 TEST(Mpeg4Agreement, NoDriftOverALongGroup) {
