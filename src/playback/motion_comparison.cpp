@@ -11,15 +11,17 @@ namespace {
 // Pixels of one row of packed pixels whose summed colour difference exceeds `threshold`.
 // Counting whole rows (and checking the total after each row) gives the same outcome as
 // stopping at the 17th changed pixel. The work runs over contiguous bytes so the compiler can
-// vectorise it: byte differences, sums of three neighbours, then a count at every third
-// position (`phase` holds 1 there). `sums` has room for 3n entries.
+// vectorise it: byte differences, then sums of three neighbours counted at every third
+// position (`phase` holds 1 there). `diffs` has room for 3n entries.
 int countPackedRow(const uint8_t* __restrict p, const uint8_t* __restrict r, int n, int threshold,
-                   uint16_t* __restrict sums, const uint8_t* __restrict phase) {
+                   uint8_t* __restrict diffs, const uint8_t* __restrict phase) {
   const int bytes = 3 * n;
-  for (int i = 0; i < bytes; ++i) sums[i] = uint16_t(p[i] > r[i] ? p[i] - r[i] : r[i] - p[i]);
-  for (int i = 0; i + 2 < bytes; ++i) sums[i] = uint16_t(sums[i] + sums[i + 1] + sums[i + 2]);
+  for (int i = 0; i < bytes; ++i) diffs[i] = uint8_t(p[i] > r[i] ? p[i] - r[i] : r[i] - p[i]);
   int count = 0;
-  for (int i = 0; i + 2 < bytes; ++i) count += (sums[i] > threshold) & phase[i];
+  for (int i = 0; i + 2 < bytes; ++i) {
+    const int d = diffs[i] + diffs[i + 1] + diffs[i + 2];
+    count += (d > threshold) & phase[i];
+  }
   return count;
 }
 
@@ -64,7 +66,7 @@ bool MotionComparison::zoneChanged(const DecodedPicture& picture, bool planar,
       changed += countPlanarRow(p + at, p + planeSize + at, p + 2 * planeSize + at, r + at,
                                 r + planeSize + at, r + 2 * planeSize + at, x1 - x0, threshold);
     } else {
-      changed += countPackedRow(p + 3 * at, r + 3 * at, x1 - x0, threshold, rowSums_.data(),
+      changed += countPackedRow(p + 3 * at, r + 3 * at, x1 - x0, threshold, rowDiffs_.data(),
                                 rowPhase_.data());
     }
     if (changed > kChangedPixelsForChange) return true;
@@ -92,7 +94,7 @@ bool MotionComparison::compare(const DecodedPicture& picture, uint16_t frameKind
   if (reference_.size() != size) {
     reference_.assign(picture.pixels(), picture.pixels() + size);
     const size_t rowBytes = size_t(picture.width()) * 3;
-    rowSums_.assign(rowBytes, 0);
+    rowDiffs_.assign(rowBytes, 0);
     rowPhase_.assign(rowBytes, 0);
     for (size_t i = 0; i < rowBytes; i += 3) rowPhase_[i] = 1;
     return false;

@@ -38,7 +38,7 @@ class MotionComparison {
   uint32_t threshold_ = kDefaultThreshold;
   uint32_t requiredCount_ = kDefaultRequiredCount;
   std::vector<uint8_t> reference_;
-  std::vector<uint16_t> rowSums_;  // scratch of one packed row
+  std::vector<uint8_t> rowDiffs_;  // scratch of one packed row
   std::vector<uint8_t> rowPhase_;  // 1 at the first byte of each pixel
 };
 
