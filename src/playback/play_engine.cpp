@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "playback/block_search.h"
 #include "recording/recording_reader.h"
 
 namespace kd {
@@ -303,18 +304,7 @@ bool CPlayWnd::seekToTime(int64_t t) {
   RecordingReader& r = *reader();
   const int blocks = r.blockCount();
   if (blocks <= 0) return false;
-  // The last block whose start is not later than t. The search starts from the last block
-  // rather than one past it, which would read a block time that does not exist.
-  int low = 0, high = blocks - 1, mid = 0;
-  do {
-    mid = (low + high) / 2;
-    if (t < r.blockTime(mid)) {
-      high = low < mid ? mid - 1 : mid;
-    } else {
-      low = mid < high ? mid + 1 : mid;
-    }
-  } while (!(mid == low && low == high));
-  if (t < r.blockTime(mid) && mid > 0) --mid;
+  const int mid = blockForTime([&r](int b) { return r.blockTime(b); }, blocks, t);
 
   PictureFrame& s = *scratch_;
   bool ok = r.readFrame(s, mid, 0);
