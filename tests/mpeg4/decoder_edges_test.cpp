@@ -84,6 +84,22 @@ TEST(Mpeg4Edges, APayloadWithOnlyAVopDecodesAtTheCreationSize) {
   }
 }
 
+TEST(Mpeg4Edges, HeadersInAPayloadOfTheirOwnSetUpTheLayer) {
+  const Stream s = xvidStream(176, 144, 2, 10);
+  const std::vector<uint8_t> vop = vopOnly(s.frames[0]);
+  const std::vector<uint8_t> headers(s.frames[0].begin(), s.frames[0].end() - long(vop.size()));
+  Mpeg4Decoder split, whole;
+  ASSERT_TRUE(split.initialise(352, 288));  // the headers also bring the layer's size
+  ASSERT_TRUE(whole.initialise(176, 144));
+  EXPECT_FALSE(split.decode(headers.data(), headers.size(), nullptr));  // no picture in it
+  EXPECT_TRUE(split.layer().present);
+  EXPECT_EQ(split.width(), 176);
+  ASSERT_TRUE(split.decode(vop.data(), vop.size(), nullptr)) << split.lastError();
+  ASSERT_TRUE(whole.decode(s.frames[0].data(), s.frames[0].size(), nullptr));
+  EXPECT_EQ(psnr(copyPlanes(split.lastPicture()), copyPlanes(whole.lastPicture())), 99.0);
+  EXPECT_TRUE(split.lastError().empty());
+}
+
 TEST(Mpeg4Edges, GroupOfVopAndUserDataHeadersAreSkipped) {
   const Stream s = xvidStream(176, 144, 1, 10);
   std::vector<uint8_t> p = s.frames[0];

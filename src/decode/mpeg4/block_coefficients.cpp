@@ -6,7 +6,7 @@
 
 namespace kd::mpeg4 {
 
-// Figure 7-? of clause 7.4.2: scan position → raster index.
+// The alternate scans of clause 7.4.2: scan position → raster index.
 const uint8_t kAlternateVerticalScan[64] = {
     0,  8,  16, 24, 1,  9,  2,  10, 17, 25, 32, 40, 48, 56, 57, 49, 41, 33, 26, 18, 3,  11,
     4,  12, 19, 27, 34, 42, 50, 58, 35, 43, 51, 59, 20, 28, 5,  13, 6,  14, 21, 29, 36, 44,

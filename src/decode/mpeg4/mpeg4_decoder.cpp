@@ -51,17 +51,19 @@ bool Mpeg4Decoder::fail(const std::string& why) {
 }
 
 bool Mpeg4Decoder::decode(const uint8_t* payload, size_t size, const Output* output) {
+  error_.clear();
   if (!initialised()) return fail("decoder is not initialised");
   if (!payload && size) return fail("no payload");
   br_.reset(payload, size);
   VolHeader vol = vol_;
   std::string why;
-  if (!readHeadersToVop(br_, vol, why)) return fail(why);
+  const bool vopFound = readHeadersToVop(br_, vol, why);
   if (vol.present && (vol.width != width_ || vol.height != height_) &&
       vol.shape == LayerShape::kRectangular) {
     if (!resize(vol.width, vol.height)) return false;
   }
-  vol_ = vol;
+  vol_ = vol;  // a payload of headers only still sets up the layer for the VOPs that follow
+  if (!vopFound) return fail(why);
   if (!readVopHeader(br_, vol_, vop_, why)) return fail(why);
   if (!decodeVop()) return false;
   pictures_[current_].extendEdges();

@@ -35,7 +35,7 @@ class Mpeg4Decoder {
   static void memoryNeeded(int width, int height, size_t sizes[6]);
 
   // Sets the picture size; `pictureMemory` (two blocks of memoryNeeded's first size) may be
-  // given for the pictures. False for a size outside 16..kMaxSide... or odd.
+  // given for the pictures. False for an odd size or a side outside 16..kMaxSide.
   bool initialise(int width, int height, uint8_t* pictureMemory0 = nullptr,
                   uint8_t* pictureMemory1 = nullptr);
   bool initialised() const { return !pictures_[0].empty(); }
