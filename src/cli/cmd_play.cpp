@@ -40,6 +40,12 @@ void printLine(const PlayEvent& e) {
   if (hasFrame(e)) {
     std::printf("%8u %-7s block %d frame %d number %u time_stamp %u\n", e.tick, eventName(e.code),
                 e.block, e.frame, e.number, e.timeStamp);
+  } else if (e.code == PN_MOTION) {
+    std::printf("%8u motion", e.tick);
+    for (uint32_t z = 0; z < e.zones.count && z < MotionZoneBlock::kMaxZones; ++z) {
+      std::printf(" %s", e.zones.zones[z].active ? "active" : "idle");
+    }
+    std::printf("\n");
   } else {
     std::printf("%8u %s\n", e.tick, eventName(e.code));
   }
@@ -58,6 +64,12 @@ std::string toJson(const std::vector<PlayEvent>& events) {
       j.key("frame").value(e.frame);
       j.key("number").value(e.number);
       j.key("time_stamp").value(e.timeStamp);
+    } else if (e.code == PN_MOTION) {
+      j.key("active").beginArray();
+      for (uint32_t z = 0; z < e.zones.count && z < MotionZoneBlock::kMaxZones; ++z) {
+        j.value(e.zones.zones[z].active != 0);
+      }
+      j.endArray();
     }
     j.endObject();
   }
@@ -80,6 +92,17 @@ int run(const std::vector<std::string>& args) {
     if (text.empty() || *end != '\0' || !(seconds >= 0) || seconds > 4e6) {
       return fail("play", "--seconds must be a number of seconds");
     }
+  }
+  // Motion search: one zone in picture pixels, and the sensitivity 0 … 10.
+  MotionZone zone;
+  const bool withZone = opt.has("zone");
+  if (withZone && std::sscanf(opt.get("zone").c_str(), "%d,%d,%d,%d", &zone.left, &zone.top,
+                              &zone.right, &zone.bottom) != 4) {
+    return fail("play", "--zone must be LEFT,TOP,RIGHT,BOTTOM");
+  }
+  const long long sensitivity = opt.getInt("sensitivity", 5, valid);
+  if (!valid || sensitivity < 0 || sensitivity > 10) {
+    return fail("play", "--sensitivity must be 0 to 10");
   }
   const bool json = opt.has("json");
   const std::string& path = opt.positional()[0];
@@ -107,6 +130,11 @@ int run(const std::vector<std::string>& args) {
   });
   const uint32_t openTick = clock->now();
   if (!session.open(path, int(speed))) return fail(path, session.player().lastError());
+  if (withZone) {
+    session.player().setMotionParameters(int(sensitivity), MotionComparison::kDefaultRequiredCount,
+                                         false);
+    session.player().addMotionZone(zone.left, zone.top, zone.right, zone.bottom);
+  }
   const uint64_t until =
       seconds < 0 ? UINT64_MAX : openTick + uint64_t(std::llround(seconds * 1000.0));
   clock->runUntil(until);
@@ -114,8 +142,10 @@ int run(const std::vector<std::string>& args) {
   return 0;
 }
 
-const CommandRegistrar registrar("play", "[--speed S] [--seconds N] [--virtual] [--json] FILE",
-                                 run);
+const CommandRegistrar registrar(
+    "play",
+    "[--speed S] [--seconds N] [--virtual] [--json] [--zone L,T,R,B [--sensitivity 0-10]] FILE",
+    run);
 
 }  // namespace
 

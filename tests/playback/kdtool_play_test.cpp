@@ -57,7 +57,25 @@ TEST(KdtoolPlay, VirtualRunsFollowTheSchedule) {
             "      20 frame   block 0 frame 1 number 1 time_stamp 100040\n"
             "      40 frame   block 0 frame 2 number 2 time_stamp 100080\n");
 
+  // With a zone every frame is preceded by a motion event; frames run one per tick until the
+  // zone activates on the third picture with change.
+  GeneratorOptions moving = o;
+  moving.path = dir.file("moving.kdz");
+  moving.codec = "dct";
+  moving.gapAfterFrame = -1;
+  generate(moving);
+  out.clear();
+  ASSERT_EQ(runCommand(kdtool + "--zone 60,40,300,230 " + moving.path, &out), 0);
+  const std::string start =
+      "[{\"tick\":10,\"event\":\"motion\",\"active\":[false]}," + frameJson(10, 0, 0, 0, 100000) +
+      ",{\"tick\":20,\"event\":\"motion\",\"active\":[false]}," + frameJson(20, 0, 1, 1, 100040);
+  EXPECT_EQ(out.substr(0, start.size()), start);
+  EXPECT_NE(out.find("{\"tick\":40,\"event\":\"motion\",\"active\":[true]}," +
+                     frameJson(40, 0, 3, 3, 100120)),
+            std::string::npos);
+
   EXPECT_EQ(runCommand(kdtool + "--speed 5 " + o.path + " 2>/dev/null", &out), 1);
+  EXPECT_EQ(runCommand(kdtool + "--zone 1,2 " + o.path + " 2>/dev/null", &out), 1);
   EXPECT_EQ(runCommand(kdtool + dir.file("none.kdz") + " 2>/dev/null", &out), 1);
 }
 
