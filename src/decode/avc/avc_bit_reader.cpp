@@ -9,7 +9,8 @@ void BitReader::load(const uint8_t* payload, size_t length) {
   length = std::min(length, kCapacity - 1);
   const size_t padded = (length + 3) & ~size_t(3);
   std::memcpy(buffer_.get(), payload, length);
-  std::memset(buffer_.get() + length, 0, kCapacity + kSlack - length);
+  // Zeros after the payload, as far as any read can reach.
+  std::memset(buffer_.get() + length, 0, padded - length + 2 * kSlack);
   const uint32_t first = length >= 4 ? uint32_t(payload[0]) | uint32_t(payload[1]) << 8 |
                                            uint32_t(payload[2]) << 16 | uint32_t(payload[3]) << 24
                                      : 0;
@@ -23,7 +24,7 @@ void BitReader::load(const uint8_t* payload, size_t length) {
     bytes = padded;
   }
   limitBits_ = bytes * 8;
-  maxBits_ = kCapacity * 8;
+  maxBits_ = (padded + kSlack) * 8;
   pos_ = 0;
 }
 

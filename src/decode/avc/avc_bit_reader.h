@@ -13,7 +13,7 @@ class BitReader {
   static constexpr size_t kCapacity = 0x40000;
   static constexpr size_t kSlack = 16;  // zero bytes after the payload for the 64-bit reads
 
-  BitReader() : buffer_(new uint8_t[kCapacity + kSlack]) {}
+  BitReader() : buffer_(new uint8_t[kCapacity + 2 * kSlack]()) {}
 
   // Copies the payload in (length must be below kCapacity), undoing the little-endian word
   // grouping when the first word says it is there.
@@ -50,7 +50,7 @@ class BitReader {
   std::unique_ptr<uint8_t[]> buffer_;
   size_t pos_ = 0;
   size_t limitBits_ = 0;
-  size_t maxBits_ = 0;  // reads stay in front of this (the buffer minus its slack)
+  size_t maxBits_ = 0;  // reads stay in front of this: the payload and one slack of zeros
 };
 
 }  // namespace kd::avc

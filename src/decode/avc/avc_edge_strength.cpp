@@ -39,7 +39,7 @@ void chromaStrengths(const MacroblockRecord& cur, const MacroblockRecord* left,
 }  // namespace
 
 EdgeStrengths edgeStrengths(const MacroblockRecord& cur, const MacroblockRecord* left,
-                            const MacroblockRecord* above) {
+                            const MacroblockRecord* above, bool chroma) {
   EdgeStrengths s;
   for (int edge = 0; edge < 4; ++edge) {
     for (int seg = 0; seg < 4; ++seg) {
@@ -61,6 +61,7 @@ EdgeStrengths edgeStrengths(const MacroblockRecord& cur, const MacroblockRecord*
       }
     }
   }
+  if (!chroma) return s;
   chromaStrengths(cur, left, above, cur.uCoded, left ? left->uCoded : nullptr,
                   above ? above->uCoded : nullptr, s.chroma[0]);
   chromaStrengths(cur, left, above, cur.vCoded, left ? left->vCoded : nullptr,

@@ -5,8 +5,9 @@
 
 namespace kd::avc {
 
-// `left` / `above` are the neighbours' records, nullptr at the picture border.
+// `left` / `above` are the neighbours' records, nullptr at the picture border. Chroma
+// strengths of their own are made only when `chroma` asks for them (versions 3 and 5).
 EdgeStrengths edgeStrengths(const MacroblockRecord& current, const MacroblockRecord* left,
-                            const MacroblockRecord* above);
+                            const MacroblockRecord* above, bool chroma);
 
 }  // namespace kd::avc

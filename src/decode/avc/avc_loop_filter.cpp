@@ -179,71 +179,89 @@ __attribute__((always_inline)) inline void filterLines(Lines& l, __m128i alpha, 
   mask = _mm_and_si128(mask, _mm_cmplt_epi16(absDiff(p0, q0), alpha));
   mask = _mm_and_si128(mask, _mm_cmplt_epi16(absDiff(p1, p0), beta));
   mask = _mm_and_si128(mask, _mm_cmplt_epi16(absDiff(q1, q0), beta));
-  if (_mm_movemask_epi8(mask) == 0) return;
-  const __m128i ap = mode == kChromaLines ? zero : _mm_cmplt_epi16(absDiff(p2, p0), beta);
-  const __m128i aq = mode == kChromaLines ? zero : _mm_cmplt_epi16(absDiff(q2, q0), beta);
-
-  // Strengths 1-3.
-  const __m128i tc = _mm_sub_epi16(_mm_sub_epi16(tc0, ap), aq);
-  const __m128i negTc = _mm_sub_epi16(zero, tc);
-  __m128i delta = _mm_add_epi16(_mm_slli_epi16(_mm_sub_epi16(q0, p0), 2), _mm_sub_epi16(p1, q1));
-  delta = clamp(_mm_srai_epi16(_mm_add_epi16(delta, four), 3), negTc, tc);
-  const __m128i max255 = _mm_set1_epi16(255);
-  const __m128i np0 = clamp(_mm_add_epi16(p0, delta), zero, max255);
-  const __m128i nq0 = clamp(_mm_sub_epi16(q0, delta), zero, max255);
-  const __m128i avg = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(p0, q0), _mm_set1_epi16(1)), 1);
-  const __m128i negTc0 = _mm_sub_epi16(zero, tc0);
-  const __m128i dp1 = clamp(
-      _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(p2, avg), _mm_slli_epi16(p1, 1)), 1), negTc0, tc0);
-  const __m128i dq1 = clamp(
-      _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(q2, avg), _mm_slli_epi16(q1, 1)), 1), negTc0, tc0);
-  const __m128i np1 = mode == kLumaLines ? select(ap, _mm_add_epi16(p1, dp1), p1) : p1;
-  const __m128i nq1 = mode == kLumaLines ? select(aq, _mm_add_epi16(q1, dq1), q1) : q1;
-
-  // Strength 4.
-  const __m128i small =
-      _mm_cmplt_epi16(absDiff(p0, q0), _mm_add_epi16(_mm_srai_epi16(alpha, 2), two));
-  const __m128i sp = _mm_and_si128(ap, small);
-  const __m128i sq = _mm_and_si128(aq, small);
-  const __m128i pq0 = _mm_add_epi16(p0, q0);
-  const __m128i sp0 = _mm_srai_epi16(
-      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(p2, _mm_slli_epi16(_mm_add_epi16(p1, pq0), 1)), q1),
-                    four),
-      3);
-  const __m128i sp1 =
-      _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_add_epi16(p2, p1), pq0), two), 2);
-  const __m128i sp2 = _mm_srai_epi16(
-      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p3, 1),
-                                                _mm_add_epi16(p2, _mm_slli_epi16(p2, 1))),
-                                  _mm_add_epi16(p1, pq0)),
-                    four),
-      3);
-  const __m128i wp0 = _mm_srai_epi16(
-      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p1, 1), p0), q1), two), 2);
-  const __m128i sq0 = _mm_srai_epi16(
-      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(q2, _mm_slli_epi16(_mm_add_epi16(q1, pq0), 1)), p1),
-                    four),
-      3);
-  const __m128i sq1 =
-      _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_add_epi16(q2, q1), pq0), two), 2);
-  const __m128i sq2 = _mm_srai_epi16(
-      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q3, 1),
-                                                _mm_add_epi16(q2, _mm_slli_epi16(q2, 1))),
-                                  _mm_add_epi16(q1, pq0)),
-                    four),
-      3);
-  const __m128i wq0 = _mm_srai_epi16(
-      _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q1, 1), q0), p1), two), 2);
-
   const __m128i strong = _mm_cmpeq_epi16(bs, four);
   const __m128i weak = _mm_andnot_si128(strong, mask);
   const __m128i hard = _mm_and_si128(strong, mask);
-  l.p[0] = select(weak, np0, select(hard, select(sp, sp0, wp0), p0));
-  l.p[1] = select(weak, np1, select(hard, select(sp, sp1, p1), p1));
-  if (mode == kLumaLines) l.p[2] = select(hard, select(sp, sp2, p2), p2);
-  l.q[0] = select(weak, nq0, select(hard, select(sq, sq0, wq0), q0));
-  l.q[1] = select(weak, nq1, select(hard, select(sq, sq1, q1), q1));
-  if (mode == kLumaLines) l.q[2] = select(hard, select(sq, sq2, q2), q2);
+  const int weakLanes = _mm_movemask_epi8(weak), hardLanes = _mm_movemask_epi8(hard);
+  if ((weakLanes | hardLanes) == 0) return;
+  const __m128i ap = mode == kChromaLines ? zero : _mm_cmplt_epi16(absDiff(p2, p0), beta);
+  const __m128i aq = mode == kChromaLines ? zero : _mm_cmplt_epi16(absDiff(q2, q0), beta);
+  __m128i r0 = p0, r1 = p1, r2 = p2, s0 = q0, s1 = q1, s2 = q2;
+
+  if (weakLanes) {  // strengths 1-3
+    const __m128i tc = _mm_sub_epi16(_mm_sub_epi16(tc0, ap), aq);
+    const __m128i negTc = _mm_sub_epi16(zero, tc);
+    __m128i delta = _mm_add_epi16(_mm_slli_epi16(_mm_sub_epi16(q0, p0), 2), _mm_sub_epi16(p1, q1));
+    delta = clamp(_mm_srai_epi16(_mm_add_epi16(delta, four), 3), negTc, tc);
+    const __m128i max255 = _mm_set1_epi16(255);
+    r0 = select(weak, clamp(_mm_add_epi16(p0, delta), zero, max255), r0);
+    s0 = select(weak, clamp(_mm_sub_epi16(q0, delta), zero, max255), s0);
+    if (mode == kLumaLines) {
+      const __m128i avg =
+          _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(p0, q0), _mm_set1_epi16(1)), 1);
+      const __m128i negTc0 = _mm_sub_epi16(zero, tc0);
+      const __m128i dp1 =
+          clamp(_mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(p2, avg), _mm_slli_epi16(p1, 1)), 1),
+                negTc0, tc0);
+      const __m128i dq1 =
+          clamp(_mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(q2, avg), _mm_slli_epi16(q1, 1)), 1),
+                negTc0, tc0);
+      r1 = select(_mm_and_si128(weak, ap), _mm_add_epi16(p1, dp1), r1);
+      s1 = select(_mm_and_si128(weak, aq), _mm_add_epi16(q1, dq1), s1);
+    }
+  }
+
+  if (hardLanes) {  // strength 4
+    const __m128i small =
+        _mm_cmplt_epi16(absDiff(p0, q0), _mm_add_epi16(_mm_srai_epi16(alpha, 2), two));
+    const __m128i sp = _mm_and_si128(_mm_and_si128(ap, small), hard);
+    const __m128i sq = _mm_and_si128(_mm_and_si128(aq, small), hard);
+    const __m128i pq0 = _mm_add_epi16(p0, q0);
+    const __m128i wp0 = _mm_srai_epi16(
+        _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p1, 1), p0), q1), two), 2);
+    const __m128i wq0 = _mm_srai_epi16(
+        _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q1, 1), q0), p1), two), 2);
+    r0 = select(hard, wp0, r0);
+    s0 = select(hard, wq0, s0);
+    if (_mm_movemask_epi8(_mm_or_si128(sp, sq))) {
+      const __m128i sp0 = _mm_srai_epi16(
+          _mm_add_epi16(
+              _mm_add_epi16(_mm_add_epi16(p2, _mm_slli_epi16(_mm_add_epi16(p1, pq0), 1)), q1),
+              four),
+          3);
+      const __m128i sp1 =
+          _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_add_epi16(p2, p1), pq0), two), 2);
+      const __m128i sq0 = _mm_srai_epi16(
+          _mm_add_epi16(
+              _mm_add_epi16(_mm_add_epi16(q2, _mm_slli_epi16(_mm_add_epi16(q1, pq0), 1)), p1),
+              four),
+          3);
+      const __m128i sq1 =
+          _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_add_epi16(q2, q1), pq0), two), 2);
+      r0 = select(sp, sp0, r0);
+      r1 = select(sp, sp1, r1);
+      s0 = select(sq, sq0, s0);
+      s1 = select(sq, sq1, s1);
+      if (mode == kLumaLines) {
+        const __m128i sp2 = _mm_srai_epi16(
+            _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p3, 1),
+                                                      _mm_add_epi16(p2, _mm_slli_epi16(p2, 1))),
+                                        _mm_add_epi16(p1, pq0)),
+                          four),
+            3);
+        const __m128i sq2 = _mm_srai_epi16(
+            _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q3, 1),
+                                                      _mm_add_epi16(q2, _mm_slli_epi16(q2, 1))),
+                                        _mm_add_epi16(q1, pq0)),
+                          four),
+            3);
+        r2 = select(sp, sp2, r2);
+        s2 = select(sq, sq2, s2);
+      }
+    }
+  }
+  l.p[0] = r0, l.p[1] = r1, l.p[2] = r2;
+  l.q[0] = s0, l.q[1] = s1, l.q[2] = s2;
 }
 
 // Per-lane strengths and tc0 for two 4-sample segments.

@@ -251,7 +251,8 @@ void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
   if (ctx_.deblock) {
     const MacroblockRecord* left = mbx > 0 ? &(*records_)[index - 1] : nullptr;
     const MacroblockRecord* above = mby > 0 ? &(*records_)[index - store_.mbCols()] : nullptr;
-    const EdgeStrengths s = edgeStrengths((*records_)[index], left, above);
+    const EdgeStrengths s =
+        edgeStrengths((*records_)[index], left, above, ctx_.version == 3 || ctx_.version == 5);
     filterMacroblock(FilterPlanes{y, u, v, w, cw}, s, ctx_.quant, ctx_.version);
   }
   if (linesAfterFilter) updateLines(mbx, mby);
