@@ -211,10 +211,10 @@ void CPlayWnd::step() {
     if (zones && !motionSuspended_) {
       sawMotion = motion_.compare(*f.picture(), f.kind, decoder_ && decoder_->planar(), zones_);
     }
+    // At 4 x only the even frames of a block are shown.
+    const bool hidden = speed_ == 2 && (f.frameInBlock & 1);
     if (parent_) {
       if (zones) parent_->onPlayerMotion(zones_);
-      // At 4 x only the even frames of a block are shown.
-      const bool hidden = speed_ == 2 && (f.frameInBlock & 1);
       if (frame_ && !hidden) parent_->onPlayerFrame(f);
     }
   }
