@@ -97,6 +97,30 @@ TEST(PlaySound, SilentAwayFromNormalSpeedAndWhileZonesSeeNothing) {
   EXPECT_EQ(stats.opened, 0u);
 }
 
+TEST(PlaySound, SoundFollowsTheMotionEpisodes) {
+  TempDir dir;
+  // The disc moves in frames 0–19, stands still in 20–59 and moves again from 60.
+  GeneratorOptions o = opaqueRecording(dir.file("episodes.kdz"), 0, 4, 25);
+  o.audio = "g726";
+  o.frameIntervalMs = 80;
+  o.scene.stillFrom = 20;
+  o.scene.stillTo = 60;
+  generate(o);
+  VirtualClock clock;
+  ClockedAudioDevices devices(clock);
+  SoundQueueStats stats;
+  MonitoredAudioDevices monitored(devices, stats);
+  PlaySession session(clock, sceneDecoders(o.scene), waveDeviceSoundFactory(clock, monitored));
+  ASSERT_TRUE(session.open(o.path, 0));
+  session.player().addMotionZone(60, 40, 300, 230);
+  clock.runUntil(100000);
+  // Active for pictures 3–34 and from 63 on: sound from the frame after each activation to the
+  // step after the zone went idle, one output per episode.
+  EXPECT_EQ(stats.opened, 2u);
+  EXPECT_EQ(stats.buffersQueued, (36u - 4u) + (100u - 64u));  // steps 4–35 and 64–99
+  EXPECT_EQ(stats.underruns, 0u);
+}
+
 TEST(PlaySound, RealTimeNullSinkNeverRunsDry) {
   TempDir dir;
   GeneratorOptions o = opaqueRecording(dir.file("g726.kdz"), 0, 1, 20);  // 1.6 s
