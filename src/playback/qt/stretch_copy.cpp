@@ -21,6 +21,9 @@ bool stretchCopy(const QImage& source, const QRect& from, QImage& destination, c
     if (c > from.right()) c = from.right();
 
   const bool oneToOneRows = sw == dw && !blackTransparent;
+  // Exact doubling of an unclipped row (the usual window at twice the picture): each source
+  // pixel twice, the same columns the table would pick.
+  const bool doubledRows = dw == 2 * sw && !blackTransparent && clipped == to;
   int lastSourceRow = -1;
   for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
     int sy = from.top() + int(int64_t(y - to.top()) * sh / dh);
@@ -44,6 +47,9 @@ bool stretchCopy(const QImage& source, const QRect& from, QImage& destination, c
         const uint32_t px = in[columns[i]];
         if (px & 0x00FFFFFF) out[i] = px;
       }
+    } else if (doubledRows) {
+      const uint32_t* row = in + from.left();
+      for (int i = 0; i < sw; ++i) out[2 * i] = out[2 * i + 1] = row[i];
     } else {
       for (size_t i = 0; i < columns.size(); ++i) out[i] = in[columns[i]];
     }
