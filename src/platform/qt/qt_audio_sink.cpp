@@ -29,9 +29,9 @@ QAudioFormat soundFormat() {
   return format;
 }
 
-// The queued buffers as one endless stream the sink pulls from: silence fills the gaps, so the
-// stream's byte position is the sink's playing time and a buffer is over once the sink has
-// played past the position where its last byte went out.
+// The queued buffers as one endless stream the sink pulls from, unbuffered: silence fills the
+// gaps, so the stream's byte position keeps step with the sink's playing time, and a buffer is
+// over once the sink has played past the position where its last byte went out.
 class BufferStream : public QIODevice {
  public:
   struct Finished {
@@ -53,6 +53,10 @@ class BufferStream : public QIODevice {
     buffers_.clear();
     handedOut_.clear();
     position_ = 0;
+  }
+  qint64 position() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return position_;
   }
   // Buffers whose end the sink has played past, oldest first.
   std::vector<uint64_t> takeFinished(qint64 played) {
@@ -103,8 +107,6 @@ class QtAudioSink : public AudioSink {
  public:
   QtAudioSink(const QAudioDevice& device, TaskPoster& ui, BufferDone done)
       : reporter_(ui, std::move(done)), sink_(device, soundFormat()) {
-    // A short device buffer keeps the reports close to what is heard.
-    sink_.setBufferSize(int(kBytesPerSecond / 10));
     poll_.setInterval(10);
     QObject::connect(&poll_, &QTimer::timeout, [this] { reportFinished(); });
   }
@@ -115,7 +117,7 @@ class QtAudioSink : public AudioSink {
   }
 
   bool start() {
-    stream_.open(QIODevice::ReadOnly);
+    stream_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     sink_.start(&stream_);
     if (sink_.error() != QAudio::NoError) return false;
     poll_.start();
@@ -136,9 +138,8 @@ class QtAudioSink : public AudioSink {
 
  private:
   void reportFinished() {
-    // What the sink has taken minus what still waits in its own buffer has been played.
-    const qint64 taken = sink_.processedUSecs() * kBytesPerSecond / 1000000;
-    const qint64 played = taken - (sink_.bufferSize() - sink_.bytesFree());
+    // What the sink has pulled minus what still waits in its own buffer has been played.
+    const qint64 played = stream_.position() - (sink_.bufferSize() - sink_.bytesFree());
     for (uint64_t tag : stream_.takeFinished(played)) reporter_.report(tag);
   }
 
