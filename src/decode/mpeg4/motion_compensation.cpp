@@ -4,37 +4,112 @@
 #include <cstddef>
 #include <cstring>
 
+#if defined(__SSE2__) && !defined(KD_SCALAR_ONLY)
+#include <emmintrin.h>
+#endif
+
 namespace kd::mpeg4 {
 
 namespace {
 
+// Reference and current picture are different buffers, so source and destination never overlap.
+// Rows are written through plain index arithmetic so the compiler can vectorise each row.
 template <int N>
-void copyBlock(const uint8_t* s, int stride, uint8_t* d) {
+void copyBlock(const uint8_t* __restrict s, int stride, uint8_t* __restrict d) {
   for (int y = 0; y < N; ++y)
     std::memcpy(d + std::ptrdiff_t(y) * stride, s + std::ptrdiff_t(y) * stride, N);
 }
 
 template <int N>
-void averageHorizontal(const uint8_t* s, int stride, uint8_t* d, int bias) {
-  for (int y = 0; y < N; ++y, s += stride, d += stride)
-    for (int x = 0; x < N; ++x) d[x] = uint8_t((s[x] + s[x + 1] + bias) >> 1);
+void averageHorizontal(const uint8_t* __restrict s, int stride, uint8_t* __restrict d, int bias) {
+  for (int y = 0; y < N; ++y) {
+    const uint8_t* __restrict a = s + std::ptrdiff_t(y) * stride;
+    uint8_t* __restrict o = d + std::ptrdiff_t(y) * stride;
+    for (int x = 0; x < N; ++x) o[x] = uint8_t((a[x] + a[x + 1] + bias) >> 1);
+  }
 }
 
 template <int N>
-void averageVertical(const uint8_t* s, int stride, uint8_t* d, int bias) {
-  for (int y = 0; y < N; ++y, s += stride, d += stride)
-    for (int x = 0; x < N; ++x) d[x] = uint8_t((s[x] + s[x + stride] + bias) >> 1);
+void averageVertical(const uint8_t* __restrict s, int stride, uint8_t* __restrict d, int bias) {
+  for (int y = 0; y < N; ++y) {
+    const uint8_t* __restrict a = s + std::ptrdiff_t(y) * stride;
+    const uint8_t* __restrict b = a + stride;
+    uint8_t* __restrict o = d + std::ptrdiff_t(y) * stride;
+    for (int x = 0; x < N; ++x) o[x] = uint8_t((a[x] + b[x] + bias) >> 1);
+  }
 }
 
 template <int N>
-void averageBoth(const uint8_t* s, int stride, uint8_t* d, int bias) {
-  for (int y = 0; y < N; ++y, s += stride, d += stride)
-    for (int x = 0; x < N; ++x)
-      d[x] = uint8_t((s[x] + s[x + 1] + s[x + stride] + s[x + stride + 1] + bias) >> 2);
+void averageBoth(const uint8_t* __restrict s, int stride, uint8_t* __restrict d, int bias) {
+  for (int y = 0; y < N; ++y) {
+    const uint8_t* __restrict a = s + std::ptrdiff_t(y) * stride;
+    const uint8_t* __restrict b = a + stride;
+    uint8_t* __restrict o = d + std::ptrdiff_t(y) * stride;
+    for (int x = 0; x < N; ++x) o[x] = uint8_t((a[x] + a[x + 1] + b[x] + b[x + 1] + bias) >> 2);
+  }
+}
+
+#if defined(__SSE2__) && !defined(KD_SCALAR_ONLY)
+#define KD_MPEG4_SSE2 1
+
+// The same rules with SSE2: (a + b + 1) >> 1 is the unsigned byte average; with rounding_type 1
+// the average is one less wherever a + b is odd. The four-sample case widens to 16 bits.
+template <int N>
+inline __m128i load(const uint8_t* p) {
+  if constexpr (N == 16)
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  else
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
 }
 
 template <int N>
-void predict(const uint8_t* s, int stride, uint8_t* d, int dx, int dy, int rounding) {
+inline void store(uint8_t* p, __m128i v) {
+  if constexpr (N == 16)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+  else
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+}
+
+inline __m128i average(__m128i a, __m128i b, int rounding) {
+  const __m128i up = _mm_avg_epu8(a, b);
+  if (!rounding) return up;
+  return _mm_sub_epi8(up, _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+}
+
+template <int N>
+void averageTwoSimd(const uint8_t* s, int step, int stride, uint8_t* d, int rounding) {
+  for (int y = 0; y < N; ++y) {
+    const uint8_t* a = s + std::ptrdiff_t(y) * stride;
+    store<N>(d + std::ptrdiff_t(y) * stride, average(load<N>(a), load<N>(a + step), rounding));
+  }
+}
+
+inline __m128i sumFour(__m128i a, __m128i b, __m128i c, __m128i e, __m128i bias, bool high) {
+  const __m128i zero = _mm_setzero_si128();
+  auto widen = [&](__m128i v) {
+    return high ? _mm_unpackhi_epi8(v, zero) : _mm_unpacklo_epi8(v, zero);
+  };
+  const __m128i sum =
+      _mm_add_epi16(_mm_add_epi16(widen(a), widen(b)), _mm_add_epi16(widen(c), widen(e)));
+  return _mm_srli_epi16(_mm_add_epi16(sum, bias), 2);
+}
+
+template <int N>
+void averageBothSimd(const uint8_t* s, int stride, uint8_t* d, int bias) {
+  const __m128i b16 = _mm_set1_epi16(int16_t(bias));
+  for (int y = 0; y < N; ++y) {
+    const uint8_t* a = s + std::ptrdiff_t(y) * stride;
+    const __m128i p = load<N>(a), q = load<N>(a + 1), r = load<N>(a + stride),
+                  t = load<N>(a + stride + 1);
+    const __m128i lo = sumFour(p, q, r, t, b16, false);
+    const __m128i hi = N == 16 ? sumFour(p, q, r, t, b16, true) : _mm_setzero_si128();
+    store<N>(d + std::ptrdiff_t(y) * stride, _mm_packus_epi16(lo, hi));
+  }
+}
+#endif
+
+template <int N>
+void predictScalar(const uint8_t* s, int stride, uint8_t* d, int dx, int dy, int rounding) {
   switch (dx | dy << 1) {
     case 0:
       copyBlock<N>(s, stride, d);
@@ -51,6 +126,28 @@ void predict(const uint8_t* s, int stride, uint8_t* d, int dx, int dy, int round
   }
 }
 
+template <int N>
+void predict(const uint8_t* s, int stride, uint8_t* d, int dx, int dy, int rounding) {
+#if defined(KD_MPEG4_SSE2)
+  switch (dx | dy << 1) {
+    case 0:
+      copyBlock<N>(s, stride, d);
+      break;
+    case 1:
+      averageTwoSimd<N>(s, 1, stride, d, rounding);
+      break;
+    case 2:
+      averageTwoSimd<N>(s, stride, stride, d, rounding);
+      break;
+    default:
+      averageBothSimd<N>(s, stride, d, 2 - rounding);
+      break;
+  }
+#else
+  predictScalar<N>(s, stride, d, dx, dy, rounding);
+#endif
+}
+
 }  // namespace
 
 void predictBlock(const uint8_t* reference, int stride, int width, int height, int x, int y,
@@ -65,6 +162,17 @@ void predictBlock(const uint8_t* reference, int stride, int width, int height, i
     predict<16>(src, stride, out, mvx & 1, mvy & 1, roundingType);
   else
     predict<8>(src, stride, out, mvx & 1, mvy & 1, roundingType);
+}
+
+void predictBlockScalar(const uint8_t* reference, int stride, int width, int height, int x, int y,
+                        int mvx, int mvy, int size, int roundingType, uint8_t* dst) {
+  const int ix = std::clamp(x + (mvx >> 1), -(size + 1), width);
+  const int iy = std::clamp(y + (mvy >> 1), -(size + 1), height);
+  const uint8_t* src = reference + std::ptrdiff_t(iy) * stride + ix;
+  if (size == 16)
+    predictScalar<16>(src, stride, dst, mvx & 1, mvy & 1, roundingType);
+  else
+    predictScalar<8>(src, stride, dst, mvx & 1, mvy & 1, roundingType);
 }
 
 int chromaVectorFromSum(int sum) {

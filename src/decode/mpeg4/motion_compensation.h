@@ -12,6 +12,10 @@ namespace kd::mpeg4 {
 void predictBlock(const uint8_t* reference, int stride, int width, int height, int x, int y,
                   int mvx, int mvy, int size, int roundingType, uint8_t* dst);
 
+// The plain C++ rules predictBlock's vector path must match bit for bit (for tests).
+void predictBlockScalar(const uint8_t* reference, int stride, int width, int height, int x, int y,
+                        int mvx, int mvy, int size, int roundingType, uint8_t* dst);
+
 // Chroma vector from the sum of the four luma vectors of a macroblock (a 1-vector macroblock
 // passes four times its vector), per component.
 int chromaVectorFromSum(int sum);
