@@ -9,6 +9,7 @@
 #include <QSettings>
 
 #include "app/about_dialog.h"
+#include "playback/qt/display_resources.h"
 #include "platform/big5_text.h"
 #include "platform/clock.h"
 #include "recording/recording_reader.h"
@@ -24,6 +25,8 @@ QString fromRecorder(const std::string& big5) {
 }  // namespace
 
 MainFrame::MainFrame() {
+  // The shared display objects live as long as the frame.
+  display::setUp();
   setWindowTitle("KD Player");
   summary_ = new QLabel(this);
   summary_->setAlignment(Qt::AlignCenter);
@@ -38,6 +41,8 @@ MainFrame::MainFrame() {
     move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2 - 80);
   }
 }
+
+MainFrame::~MainFrame() { display::tearDown(); }
 
 void MainFrame::buildMenus() {
   QMenu* file = menuBar()->addMenu("檔案");

@@ -16,6 +16,7 @@ class MainFrame : public QMainWindow {
   static constexpr int kRecentFiles = 4;
 
   MainFrame();
+  ~MainFrame() override;
   // Probes and opens `path`; false (with a message box unless quiet) when it cannot be opened.
   bool openRecording(const QString& path, bool quiet = false);
   void closeRecording();

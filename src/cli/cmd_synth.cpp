@@ -41,7 +41,7 @@ int run(const std::vector<std::string>& args) {
   g.blocks = int(opt.getInt("blocks", 2, valid));
   g.framesPerBlock = int(opt.getInt("frames-per-block", 25, valid));
   g.frameIntervalMs = int(opt.getInt("interval", 40, valid));
-  g.resolutionCode = int(opt.getInt("resolution", g.resolutionCode, valid));
+  g.resolutionCode = int(opt.getInt("resolution", -1, valid));
   g.revision = uint32_t(opt.getInt("revision", 0, valid));
   g.headerFlags = uint32_t(opt.getInt("header-flags", 0, valid));
   g.camera = int(opt.getInt("camera", 0, valid));

@@ -69,6 +69,23 @@ struct Composer {
 
 }  // namespace
 
+uint8_t format8PictureByte(int code) {
+  switch (code) {
+    case 135: return 0;
+    case 131: return 2;
+    case 3: return 3;
+    case 144: return 128;
+    case 145: return 129;
+    default: return 1;
+  }
+}
+
+int resolutionAfterRoundTrip(int formatVersion, int code) {
+  if (formatVersion == 8) return mapFormat8Picture(format8PictureByte(code));
+  if (formatVersion == 7) return mapFormat7Picture(uint8_t(code));
+  return code & 0xFF;
+}
+
 int formatVersionForName(const std::string& path, int fallback) {
   const std::string name = lowerAscii(fileNameOf(path));
   auto endsWith = [&](const char* tail, size_t n) {

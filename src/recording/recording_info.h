@@ -95,6 +95,13 @@ class RecordingInfo {
   bool fail(const std::string& reason);
 };
 
+// The picture format byte a format 8 header uses for a resolution code (codes it cannot name
+// become 1, which reads back as 7).
+uint8_t format8PictureByte(int resolutionCode);
+// The resolution code a header of `formatVersion` written with `code` reads back as: formats 7
+// and 8 store a picture format byte with its own mapping; the others store the code itself.
+int resolutionAfterRoundTrip(int formatVersion, int code);
+
 // Format version from a file name's extension; `fallback` when none matches.
 int formatVersionForName(const std::string& path, int fallback);
 

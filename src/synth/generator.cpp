@@ -72,12 +72,31 @@ struct PendingFrame {
   std::vector<uint8_t> sound;
 };
 
+bool generate(const GeneratorOptions& o, std::string& error);
+
 }  // namespace
 
 bool generateRecording(const GeneratorOptions& o, std::string& error) {
   if (o.blocks <= 0 || o.framesPerBlock <= 0 || o.framesPerBlock > 65535 ||
       o.frameIntervalMs <= 0) {
     error = "blocks, frames per block and frame interval must be positive";
+    return false;
+  }
+  GeneratorOptions withDefaults = o;
+  if (withDefaults.resolutionCode < 0)
+    withDefaults.resolutionCode = o.formatVersion == 7 || o.formatVersion == 8 ? 135 : 130;
+  return generate(withDefaults, error);
+}
+
+namespace {
+
+bool generate(const GeneratorOptions& o, std::string& error) {
+  const int stored = resolutionAfterRoundTrip(o.formatVersion, o.resolutionCode);
+  if (stored != o.resolutionCode) {
+    // The file would claim another picture size than the one encoded.
+    error = "resolution code " + std::to_string(o.resolutionCode) + " cannot be stored in a format " +
+            std::to_string(o.formatVersion) + " header (it reads back as " +
+            std::to_string(stored) + ")";
     return false;
   }
   RecordingInfo header = makeHeader(o);
@@ -203,5 +222,7 @@ bool generateRecording(const GeneratorOptions& o, std::string& error) {
   }
   return true;
 }
+
+}  // namespace
 
 }  // namespace kd

@@ -28,7 +28,8 @@ struct GeneratorOptions {
   int64_t startTime = 1767254400;  // 2026-01-01 08:00:00 GMT
   uint32_t timeBase = 100000;
   uint32_t revision = 0;
-  int resolutionCode = 130;  // 352 × 288
+  int resolutionCode = -1;  // −1: 130 (352 × 288), or 135 (352 × 288 shown at 704 × 576) for
+                            // formats 7 and 8, whose headers cannot name 130
   uint32_t headerFlags = 0;
 
   // Stream shape.

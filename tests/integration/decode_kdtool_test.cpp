@@ -62,9 +62,9 @@ TEST(KdtoolDecode, GeneratorRecordingsDecodeToTheEncodersPictures) {
   const Variant variants[] = {
       {"dct", 3, "a.kdz", 0, 130, false, 352, 288},
       {"dct", 3, "b.kdz", 0, 128, true, 176, 144},
-      {"dct", 7, "a.ckd", 0, 130, true, 352, 288},
+      {"dct", 7, "a.ckd", 0, 135, true, 352, 288},
       {"dct-mc", 3, "a.kdz", 0, 130, true, 352, 288},
-      {"dct-mc", 7, "a.ckd", 0, 130, false, 352, 288},
+      {"dct-mc", 7, "a.ckd", 0, 135, false, 352, 288},
       {"legacy", 2, "a.kdq", 0, 130, false, 352, 288},
       {"legacy", 1, "a.kdx", 0, 2, false, 320, 240},
       {"legacy", 0, "a.kd", 4096, 131, false, 640, 240},

@@ -44,7 +44,7 @@ TEST(KdtoolInfo, JsonDescribesEveryFormat) {
     int rc;
     kdtool(std::string("synth --format ") + c.format +
                " --blocks 3 --frames-per-block 4 --camera 2 --card 1 --camera-name 大門 --gmt -5"
-               " --start 1767254400 --time-base 1000 --interval 250 --resolution 130 " +
+               " --start 1767254400 --time-base 1000 --interval 250 " +
                dir.file(c.name),
            &rc);
     ASSERT_EQ(rc, 0);

@@ -11,17 +11,6 @@ namespace {
 
 constexpr uint64_t kTicksTo1970 = 621355968000000000ull;
 
-uint8_t format8PictureByte(int code) {
-  switch (code) {
-    case 135: return 0;
-    case 131: return 2;
-    case 3: return 3;
-    case 144: return 128;
-    case 145: return 129;
-    default: return 1;  // read back as code 7
-  }
-}
-
 // Line standard and size class of a long format 3 header for a resolution code.
 void longSizeClass(int code, uint8_t& lines240, uint8_t& sizeClass) {
   switch (code) {
