@@ -41,7 +41,9 @@ void chromaStrengths(const MacroblockRecord& cur, const MacroblockRecord* left,
 EdgeStrengths edgeStrengths(const MacroblockRecord& cur, const MacroblockRecord* left,
                             const MacroblockRecord* above, bool chroma) {
   EdgeStrengths s;
-  for (int edge = 0; edge < 4; ++edge) {
+  // An inter macroblock without luma coefficients has no internal luma edges to filter.
+  const bool innerEdges = cur.mbType == kMbIntra || (cur.cbp & 15) != 0;
+  for (int edge = 0; edge < (innerEdges ? 4 : 1); ++edge) {
     for (int seg = 0; seg < 4; ++seg) {
       // Vertical edge `edge`, row of blocks `seg`.
       const bool q = cur.lumaCoded[kBlockAt[seg][edge]];

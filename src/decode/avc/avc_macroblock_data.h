@@ -19,16 +19,12 @@ struct MacroblockData {
   uint8_t chromaCoded[2][4] = {};
   uint8_t chromaTotal[2][4] = {};
 
-  // Clears the residual (before parsing or encoding the next macroblock).
+  // Clears the residual (before parsing or encoding the next macroblock). Coefficients of
+  // blocks whose count (luma) or coded flag (chroma) is 0 are not read, so only those are reset.
   void clearResidual();
 };
 
 inline void MacroblockData::clearResidual() {
-  for (auto& b : luma)
-    for (auto& c : b) c = 0;
-  for (auto& p : chroma)
-    for (auto& b : p)
-      for (auto& c : b) c = 0;
   for (auto& t : lumaTotal) t = 0;
   for (auto& p : chromaCoded)
     for (auto& c : p) c = 0;

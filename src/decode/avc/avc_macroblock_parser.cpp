@@ -73,6 +73,9 @@ bool readResidual(BitReader& reader, const ParseContext& ctx, int mbx, int mby,
   for (int plane = 0; plane < 2; ++plane) {
     for (int b = 0; b < 4; ++b) {
       if (dc[plane][b] != 0) {
+        // A DC-only block (pattern 1) has nothing else: its other coefficients were not read.
+        if (chromaPattern == 1)
+          for (int k = 1; k < 16; ++k) mb.chroma[plane][b][k] = 0;
         mb.chroma[plane][b][0] = dc[plane][b];
         mb.chromaCoded[plane][b] = 1;
       } else {
