@@ -8,6 +8,7 @@
 #include "decode/adapters/xvid_adapter.h"
 #include "decode/mpeg4/mpeg4_adapter.h"
 #include "decode/mpeg4/mpeg4_decoder.h"
+#include "decode/mpeg4/stream_headers.h"
 #include "recording/frame_packet.h"
 #include "stream_fixtures.h"
 
@@ -39,6 +40,21 @@ void expectAgreement(const Stream& s, const char* what) {
   for (size_t i = 0; i < p.size(); ++i) EXPECT_GE(p[i], kMinPsnr) << what << " frame " << i;
 }
 
+// Largest vop_fcode_forward of the stream's P-VOPs.
+int largestFcode(const Stream& s) {
+  mpeg4::VolHeader vol;
+  int largest = 0;
+  for (const auto& p : s.frames) {
+    mpeg4::BitReader br;
+    br.reset(p.data(), p.size());
+    std::string error;
+    mpeg4::VopHeader vop;
+    if (mpeg4::readHeadersToVop(br, vol, error) && mpeg4::readVopHeader(br, vol, vop, error))
+      largest = std::max(largest, vop.fcode);
+  }
+  return largest;
+}
+
 }  // namespace
 
 TEST(Mpeg4Agreement, XvidEncodedStreamsMatchXvidcore) {
@@ -63,6 +79,20 @@ TEST(Mpeg4Agreement, FfmpegEncodedStreamsMatchXvidcore) {
                   "ffmpeg AC prediction");
   expectAgreement(ffmpegStream(352, 288, 20, "-g 10 -qscale:v 8 -mbd rd -flags +mv4"),
                   "ffmpeg rate-distortion decisions");
+  // A scrolling picture: long vectors coded with vop_fcode_forward above 1.
+  const Stream scrolling = ffmpegPatternStream(
+      352, 288, 16, "-vf scroll=horizontal=0.06:vertical=0.03 -g 16 -qscale:v 4");
+  EXPECT_GT(largestFcode(scrolling), 1);
+  expectAgreement(scrolling, "ffmpeg scrolling picture");
+  // Loaded weighting matrices.
+  const std::string matrix =
+      "10,14,18,22,26,30,34,38,13,17,21,25,29,33,37,41,16,20,24,28,32,36,40,44,19,23,27,31,35,39,"
+      "43,47,22,26,30,34,38,42,46,50,25,29,33,37,41,45,49,53,28,32,36,40,44,48,52,56,31,35,39,43,"
+      "47,51,55,59";
+  expectAgreement(ffmpegStream(352, 288, 20,
+                               "-g 10 -qscale:v 4 -mpeg_quant 1 -intra_matrix " + matrix +
+                                   " -inter_matrix " + matrix),
+                  "ffmpeg loaded matrices");
   // Busy moving content at fine quantisers: long runs, large levels and all three escapes.
   expectAgreement(ffmpegPatternStream(352, 288, 30, "-g 15 -qscale:v 1 -flags +mv4"),
                   "ffmpeg testsrc2, quant 1");
