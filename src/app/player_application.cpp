@@ -1,6 +1,7 @@
 #include "app/player_application.h"
 
 #include "app/main_frame.h"
+#include "platform/qt/qt_audio_sink.h"
 #include "platform/shell_registration.h"
 
 namespace kd {
@@ -15,6 +16,8 @@ PlayerApplication::~PlayerApplication() = default;
 bool PlayerApplication::start(const QStringList& arguments) {
   // Rewritten at every start; a failure (read-only home, say) is ignored.
   registerFileTypes(QApplication::applicationFilePath().toStdString());
+  // Sound goes to the system's outputs through Qt Multimedia (KD_AUDIO_SINK=null silences it).
+  registerQtAudioDevices();
   frame_ = std::make_unique<MainFrame>();
   frame_->show();
   if (arguments.size() > 1) frame_->openRecording(arguments.at(1));

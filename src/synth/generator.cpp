@@ -83,6 +83,9 @@ bool generateRecording(const GeneratorOptions& o, std::string& error) {
     return false;
   }
   GeneratorOptions withDefaults = o;
+  // Players read IMA ADPCM sound only from recordings whose codec nibble is 2.
+  if (o.audio == "ima" && o.codec == "opaque" && !o.encoder.options.count("nibble"))
+    withDefaults.encoder.options["nibble"] = "2";
   if (withDefaults.resolutionCode < 0)
     withDefaults.resolutionCode = o.formatVersion == 7 || o.formatVersion == 8 ? 135 : 130;
   return generate(withDefaults, error);
@@ -201,6 +204,14 @@ bool generate(const GeneratorOptions& o, std::string& error) {
         outputs[size_t(c)].erase(outputs[size_t(c)].begin());
         EncodedFrame& f = records[size_t(c)].frame;
         f.flags |= o.extraFlags;
+      }
+      if (sound.active() && (frame_flags::codecFamily(records[0].frame.flags) == 2) !=
+                                (o.audio == "ima")) {
+        // The sound family follows the video codec nibble: 2 means IMA ADPCM, others G.726.
+        error = "sound " + o.audio + " cannot go with codec nibble " +
+                std::to_string(frame_flags::codecFamily(records[0].frame.flags)) +
+                " (players read IMA ADPCM only with nibble 2, G.726 with any other)";
+        return false;
       }
       const uint32_t stamp = records[0].frame.timeStamp;
       const uint64_t elapsed = uint64_t(stamp - o.timeBase) + uint64_t(o.frameIntervalMs);
