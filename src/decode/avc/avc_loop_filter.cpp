@@ -274,24 +274,46 @@ void laneParameters(int bsA, int bsB, int quant, __m128i& bs, __m128i& tc0, int 
                       short(tA));
 }
 
-// Eight rows of eight bytes ↔ eight 16-bit column vectors.
-__attribute__((always_inline)) inline void transpose8x8(__m128i r[8]) {
-  __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-  __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-  __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-  __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-  __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-  __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-  __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-  __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-  r[0] = _mm_unpacklo_epi64(b0, b4);
-  r[1] = _mm_unpackhi_epi64(b0, b4);
-  r[2] = _mm_unpacklo_epi64(b1, b5);
-  r[3] = _mm_unpackhi_epi64(b1, b5);
-  r[4] = _mm_unpacklo_epi64(b2, b6);
-  r[5] = _mm_unpackhi_epi64(b2, b6);
-  r[6] = _mm_unpacklo_epi64(b3, b7);
-  r[7] = _mm_unpackhi_epi64(b3, b7);
+// Eight rows of eight samples at `base` → eight 16-bit column vectors (lanes run down the
+// rows), transposed as bytes before widening.
+__attribute__((always_inline)) inline void loadColumns(const uint8_t* base, int stride,
+                                                       __m128i c[8]) {
+  __m128i r[8];
+  for (int k = 0; k < 8; ++k)
+    r[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base + k * stride));
+  const __m128i a0 = _mm_unpacklo_epi8(r[0], r[1]), a1 = _mm_unpacklo_epi8(r[2], r[3]);
+  const __m128i a2 = _mm_unpacklo_epi8(r[4], r[5]), a3 = _mm_unpacklo_epi8(r[6], r[7]);
+  const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
+  const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
+  const __m128i d[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2),
+                        _mm_unpacklo_epi32(b1, b3), _mm_unpackhi_epi32(b1, b3)};
+  const __m128i zero = _mm_setzero_si128();
+  for (int k = 0; k < 4; ++k) {
+    c[2 * k] = _mm_unpacklo_epi8(d[k], zero);
+    c[2 * k + 1] = _mm_unpackhi_epi8(d[k], zero);
+  }
+}
+
+// The inverse of loadColumns: column vectors back into eight rows of eight samples.
+__attribute__((always_inline)) inline void storeColumns(uint8_t* base, int stride,
+                                                        const __m128i c[8]) {
+  __m128i r[8];
+  for (int k = 0; k < 4; ++k) {
+    const __m128i two = _mm_packus_epi16(c[2 * k], c[2 * k + 1]);
+    r[2 * k] = two;
+    r[2 * k + 1] = _mm_srli_si128(two, 8);
+  }
+  const __m128i a0 = _mm_unpacklo_epi8(r[0], r[1]), a1 = _mm_unpacklo_epi8(r[2], r[3]);
+  const __m128i a2 = _mm_unpacklo_epi8(r[4], r[5]), a3 = _mm_unpacklo_epi8(r[6], r[7]);
+  const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
+  const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
+  const __m128i d[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2),
+                        _mm_unpacklo_epi32(b1, b3), _mm_unpackhi_epi32(b1, b3)};
+  for (int k = 0; k < 4; ++k) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(base + 2 * k * stride), d[k]);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(base + (2 * k + 1) * stride),
+                     _mm_srli_si128(d[k], 8));
+  }
 }
 
 inline __m128i load8(const uint8_t* p) {
@@ -314,16 +336,14 @@ void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quan
       if (segA == 0 && segB == 0) continue;
       uint8_t* base = y + half * 8 * stride + edge * 4 - 4;
       __m128i r[8];
-      for (int k = 0; k < 8; ++k) r[k] = load8(base + k * stride);
-      transpose8x8(r);
+      loadColumns(base, stride, r);
       Lines l{{r[3], r[2], r[1], r[0]}, {r[4], r[5], r[6], r[7]}};
       __m128i bsv, tc0;
       laneParameters(segA, segB, quant, bsv, tc0);
       filterLines(l, alpha, beta, bsv, tc0, kLumaLines);
       r[0] = l.p[3], r[1] = l.p[2], r[2] = l.p[1], r[3] = l.p[0];
       r[4] = l.q[0], r[5] = l.q[1], r[6] = l.q[2], r[7] = l.q[3];
-      transpose8x8(r);
-      for (int k = 0; k < 8; ++k) store8(base + k * stride, r[k]);
+      storeColumns(base, stride, r);
     }
   }
   // Horizontal edges: rows are lanes already.
@@ -358,16 +378,14 @@ void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int qu
     if (segA == 0 && segB == 0) continue;
     uint8_t* base = c + edge * 4 - 4;
     __m128i r[8];
-    for (int k = 0; k < 8; ++k) r[k] = load8(base + k * stride);
-    transpose8x8(r);
+    loadColumns(base, stride, r);
     Lines l{{r[3], r[2], r[1], r[0]}, {r[4], r[5], r[6], r[7]}};
     __m128i bsv, tc0;
     laneParameters(segA, segB, quant, bsv, tc0, tcExtra);
     filterLines(l, alpha, beta, bsv, tc0, mode);
     r[0] = l.p[3], r[1] = l.p[2], r[2] = l.p[1], r[3] = l.p[0];
     r[4] = l.q[0], r[5] = l.q[1], r[6] = l.q[2], r[7] = l.q[3];
-    transpose8x8(r);
-    for (int k = 0; k < 8; ++k) store8(base + k * stride, r[k]);
+    storeColumns(base, stride, r);
   }
   for (int edge = 0; edge < 2; ++edge) {
     const int segA = bs[1][edge][0], segB = bs[1][edge][1];

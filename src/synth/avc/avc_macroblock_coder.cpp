@@ -86,7 +86,7 @@ MotionResult MacroblockCoder::search(ReferencePicture& ref, int mbx, int mby) {
   const int cols = store_.mbCols();
   if (mbx > 0) candidates[count++] = vectors_[size_t(mby) * cols + mbx - 1];
   if (mby > 0) candidates[count++] = vectors_[size_t(mby - 1) * cols + mbx];
-  return searchMotion(ref, mbx, mby, srcY_, 16, candidates, count);
+  return searchMotion(ref, mbx, mby, srcY_, 16, candidates, count, 1 + params_.quant / 8);
 }
 
 void MacroblockCoder::decideIntra(int mbx, int mby) {

@@ -31,14 +31,19 @@ int sad16x16(const uint8_t* a, int aStride, const uint8_t* b, int bStride) {
 }
 
 MotionResult searchMotion(ReferencePicture& ref, int mbx, int mby, const uint8_t* source,
-                          int sourceStride, const MotionResult* candidates, int candidateCount) {
+                          int sourceStride, const MotionResult* candidates, int candidateCount,
+                          int lambda) {
+  auto cost = [&](int mvX, int mvY) {
+    return sadAt(ref, mbx, mby, source, sourceStride, mvX, mvY) +
+           lambda * (std::abs(mvX) + std::abs(mvY));
+  };
   MotionResult best;
-  best.sad = sadAt(ref, mbx, mby, source, sourceStride, 0, 0);
+  best.sad = cost(0, 0);
   int bx = 0, by = 0;  // whole samples
   for (int i = 0; i < candidateCount; ++i) {
     const int cx = std::clamp(candidates[i].mvX / 2, kMinWhole, kMaxWhole);
     const int cy = std::clamp(candidates[i].mvY / 2, kMinWhole, kMaxWhole);
-    const int s = sadAt(ref, mbx, mby, source, sourceStride, 2 * cx, 2 * cy);
+    const int s = cost(2 * cx, 2 * cy);
     if (s < best.sad) best.sad = s, bx = cx, by = cy;
   }
   static const int kStep[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
@@ -47,7 +52,7 @@ MotionResult searchMotion(ReferencePicture& ref, int mbx, int mby, const uint8_t
     for (const auto& d : kStep) {
       const int x = bx + d[0], y = by + d[1];
       if (x < kMinWhole || x > kMaxWhole || y < kMinWhole || y > kMaxWhole) continue;
-      const int s = sadAt(ref, mbx, mby, source, sourceStride, 2 * x, 2 * y);
+      const int s = cost(2 * x, 2 * y);
       if (s < best.sad) best.sad = s, bx = x, by = y, moved = true;
     }
     if (!moved) break;
@@ -60,7 +65,7 @@ MotionResult searchMotion(ReferencePicture& ref, int mbx, int mby, const uint8_t
   for (const auto& h : halves) {
     const int x = wholeX + h[0], y = wholeY + h[1];
     if (x < -32 || x > 31 || y < -32 || y > 31) continue;
-    const int s = sadAt(ref, mbx, mby, source, sourceStride, x, y);
+    const int s = cost(x, y);
     if (s < best.sad) best.sad = s, best.mvX = x, best.mvY = y;
   }
   return best;

@@ -14,9 +14,11 @@ struct MotionResult {
 };
 
 // `source` is the macroblock's luma (stride `sourceStride`); candidates are extra starting
-// vectors in half samples.
+// vectors in half samples. Each half sample of vector length costs `lambda` (the bits it takes,
+// weighed against the difference), so flat areas keep the zero vector and skip.
 MotionResult searchMotion(ReferencePicture& ref, int mbx, int mby, const uint8_t* source,
-                          int sourceStride, const MotionResult* candidates, int candidateCount);
+                          int sourceStride, const MotionResult* candidates, int candidateCount,
+                          int lambda);
 
 int sad16x16(const uint8_t* a, int aStride, const uint8_t* b, int bStride);
 
