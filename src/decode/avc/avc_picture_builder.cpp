@@ -104,12 +104,12 @@ void PictureBuilder::interPrediction(int mbx, int mby, const MacroblockData& mb)
   const int x0 = mbx * 16, y0 = mby * 16;
   if (mb.type == kMbSkipOrDirect && mb.direct) {
     const MacroblockRecord& col = store_.recordsA()[size_t(mby) * store_.mbCols() + mbx];
-    int fx, fy, bx, by, whole, half;
+    int fx, fy, bx, by, half;
     directVectors(2 * col.mvX + col.halfX, ctx_.directDistance, fx, bx);
     directVectors(2 * col.mvY + col.halfY, ctx_.directDistance, fy, by);
+    // Direct prediction uses the whole-sample parts only.
     int fix, fiy, bix, biy;
     split(fx, fix, half), split(fy, fiy, half), split(bx, bix, half), split(by, biy, half);
-    (void)whole;
     ReferencePicture& f = store_.forward();
     ReferencePicture& b = store_.backward();
     const uint8_t* fy0 = f.yAt(x0 + fix, y0 + fiy);
