@@ -9,9 +9,9 @@
 #include <QSettings>
 
 #include "app/about_dialog.h"
-#include "playback/qt/display_resources.h"
 #include "platform/big5_text.h"
 #include "platform/clock.h"
+#include "playback/qt/display_resources.h"
 #include "recording/recording_reader.h"
 
 namespace kd {
@@ -42,14 +42,15 @@ MainFrame::MainFrame() {
   }
 }
 
-MainFrame::~MainFrame() { display::tearDown(); }
+MainFrame::~MainFrame() {
+  display::tearDown();
+}
 
 void MainFrame::buildMenus() {
   QMenu* file = menuBar()->addMenu("檔案");
   QAction* open = file->addAction("開啟 KD 檔案...", this, [this] {
     QString path = QFileDialog::getOpenFileName(
-        this, "開啟 KD 檔案", QString(),
-        "KD 檔案 (*.kd *.kdx *.kdz *.kdq *.ckd);;所有檔案 (*)");
+        this, "開啟 KD 檔案", QString(), "KD 檔案 (*.kd *.kdx *.kdz *.kdq *.ckd);;所有檔案 (*)");
     if (!path.isEmpty()) openRecording(path);
   });
   open->setShortcut(QKeySequence("Ctrl+O"));
@@ -70,8 +71,8 @@ bool MainFrame::openRecording(const QString& path, bool quiet) {
   int channel = -1;
   if (info.probe(info.path) && info.formatVersion == 8) channel = 0;
   if (!reader.open(info, RecordingReader::kReadMode, channel)) {
-    const QString reason = QString::fromStdString(
-        reader.lastError().empty() ? info.parseError() : reader.lastError());
+    const QString reason =
+        QString::fromStdString(reader.lastError().empty() ? info.parseError() : reader.lastError());
     if (!quiet) QMessageBox::warning(this, "KD Player", path + "\n" + reason);
     return false;
   }
@@ -102,7 +103,9 @@ void MainFrame::closeRecording() {
   setWindowTitle("KD Player");
 }
 
-QString MainFrame::summaryText() const { return summary_->text(); }
+QString MainFrame::summaryText() const {
+  return summary_->text();
+}
 
 QStringList MainFrame::recentFiles() const {
   return QSettings().value("Recent File List").toStringList();

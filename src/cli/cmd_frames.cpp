@@ -4,11 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/file.h"
-
 #include "cli/command.h"
 #include "cli/json.h"
 #include "cli/recording_open.h"
+#include "platform/file.h"
 #include "recording/frame_packet.h"
 
 namespace kd::cli {
@@ -44,9 +43,9 @@ int run(const std::vector<std::string>& args) {
   PictureFrame packet(info.sourceKey(), info.pictureWidth(), info.pictureHeight());
   JsonWriter j;
   j.beginArray();
-  if (!json) std::printf("%6s %5s %5s %4s %6s %10s %10s %8s %6s %8s %8s\n", "number", "block",
-                         "frame", "kind", "flags", "stamp", "time", "video", "audio", "vcrc",
-                         "acrc");
+  if (!json)
+    std::printf("%6s %5s %5s %4s %6s %10s %10s %8s %6s %8s %8s\n", "number", "block", "frame",
+                "kind", "flags", "stamp", "time", "video", "audio", "vcrc", "acrc");
   uint32_t count = 0;
   while (reader.readFrame(packet)) {
     ++count;
@@ -60,9 +59,8 @@ int run(const std::vector<std::string>& args) {
       if (!out.open(dump + name + ".video", File::Mode::Create) ||
           !out.write(packet.video(), packet.videoSize))
         return fail(dump + name + ".video", "cannot be written");
-      if (packet.audioSize &&
-          (!out.open(dump + name + ".audio", File::Mode::Create) ||
-           !out.write(packet.audio(), packet.audioSize)))
+      if (packet.audioSize && (!out.open(dump + name + ".audio", File::Mode::Create) ||
+                               !out.write(packet.audio(), packet.audioSize)))
         return fail(dump + name + ".audio", "cannot be written");
     }
     if (json) {
@@ -89,8 +87,8 @@ int run(const std::vector<std::string>& args) {
   j.endArray();
   if (json) std::printf("%s\n", j.str().c_str());
   if (reader.lastError() != "end of recording") {
-    std::fprintf(stderr, "kdtool: %s: reading stopped after %u frames at %s\n", path.c_str(),
-                 count, reader.lastError().c_str());
+    std::fprintf(stderr, "kdtool: %s: reading stopped after %u frames at %s\n", path.c_str(), count,
+                 reader.lastError().c_str());
   }
   return 0;
 }

@@ -2,8 +2,8 @@
 
 #include <iconv.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 
 namespace kd {
 
@@ -15,9 +15,18 @@ bool isAscii(const std::string& text) {
   return true;
 }
 
-// One conversion run; `bad` is appended for every input byte that cannot be converted.
+size_t utf8Length(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead >> 5) == 6) return 2;
+  if ((lead >> 4) == 14) return 3;
+  if ((lead >> 3) == 30) return 4;
+  return 1;
+}
+
+// One conversion run. Input that cannot be converted is replaced by `bad` and stepped over:
+// `step` says how many bytes make the offending character.
 std::string convert(const char* to, const char* from, const std::string& input,
-                    const std::string& bad, size_t badStep) {
+                    const std::string& bad, size_t (*step)(unsigned char)) {
   iconv_t cd = iconv_open(to, from);
   if (cd == iconv_t(-1)) return input;
   std::string out;
@@ -34,9 +43,9 @@ std::string convert(const char* to, const char* from, const std::string& input,
       if (errno == E2BIG) continue;
       // EILSEQ or EINVAL (a cut-off sequence): mark and step over the offending input.
       out += bad;
-      size_t step = std::min(badStep, inLeft);
-      in += step;
-      inLeft -= step;
+      size_t n = std::min(step(static_cast<unsigned char>(*in)), inLeft);
+      in += n;
+      inLeft -= n;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
   }
@@ -44,11 +53,7 @@ std::string convert(const char* to, const char* from, const std::string& input,
   return out;
 }
 
-size_t utf8Length(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead >> 5) == 6) return 2;
-  if ((lead >> 4) == 14) return 3;
-  if ((lead >> 3) == 30) return 4;
+size_t oneByte(unsigned char) {
   return 1;
 }
 
@@ -56,34 +61,13 @@ size_t utf8Length(unsigned char lead) {
 
 std::string big5ToUtf8(const std::string& big5) {
   if (isAscii(big5)) return big5;
-  return convert("UTF-8", "BIG5", big5, "\xEF\xBF\xBD", 1);
+  return convert("UTF-8", "BIG5", big5, "\xEF\xBF\xBD", oneByte);
 }
 
 std::string utf8ToBig5(const std::string& utf8) {
   if (isAscii(utf8)) return utf8;
-  // Step over a whole UTF-8 character when it has no Big5 form.
-  std::string out;
-  iconv_t cd = iconv_open("BIG5", "UTF-8");
-  if (cd == iconv_t(-1)) return utf8;
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char buffer[1024];
-  while (inLeft > 0) {
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, size_t(outPtr - buffer));
-    if (r == size_t(-1)) {
-      if (errno == E2BIG) continue;
-      out += '?';
-      size_t step = std::min(utf8Length(static_cast<unsigned char>(*in)), inLeft);
-      in += step;
-      inLeft -= step;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-  }
-  iconv_close(cd);
-  return out;
+  // A character without a Big5 form becomes '?', stepping over the whole UTF-8 character.
+  return convert("BIG5", "UTF-8", utf8, "?", utf8Length);
 }
 
 }  // namespace kd

@@ -22,22 +22,32 @@ int32_t ticksToSeconds(uint64_t ticks) {
 
 int mapFormat8Picture(uint8_t b) {
   switch (b) {
-    case 0: return 135;
-    case 2: return 131;
-    case 3: return 3;
+    case 0:
+      return 135;
+    case 2:
+      return 131;
+    case 3:
+      return 3;
     case 128:
-    case 144: return 144;
-    case 129: return 145;
-    default: return 7;
+    case 144:
+      return 144;
+    case 129:
+      return 145;
+    default:
+      return 7;
   }
 }
 
 int mapFormat7Picture(uint8_t b) {
   switch (b) {
-    case 1: return 7;
-    case 2: return 131;
-    case 3: return 3;
-    default: return 135;
+    case 1:
+      return 7;
+    case 2:
+      return 131;
+    case 3:
+      return 3;
+    default:
+      return 135;
   }
 }
 
@@ -45,8 +55,10 @@ size_t cappedLength(const std::string& text) {
   return std::min(text.size(), RecordingInfo::kMaxTextLength);
 }
 
+}  // namespace
+
 // A growing little-endian byte buffer for composing headers.
-struct Composer {
+struct HeaderComposer {
   std::vector<uint8_t> bytes;
   void u8(uint32_t v) { bytes.push_back(uint8_t(v)); }
   void u16(uint32_t v) {
@@ -67,16 +79,20 @@ struct Composer {
   }
 };
 
-}  // namespace
-
 uint8_t format8PictureByte(int code) {
   switch (code) {
-    case 135: return 0;
-    case 131: return 2;
-    case 3: return 3;
-    case 144: return 128;
-    case 145: return 129;
-    default: return 1;
+    case 135:
+      return 0;
+    case 131:
+      return 2;
+    case 3:
+      return 3;
+    case 144:
+      return 128;
+    case 145:
+      return 129;
+    default:
+      return 1;
   }
 }
 
@@ -130,13 +146,18 @@ bool RecordingInfo::parse(File& file) {
   }
   file.seek(0);
   switch (formatVersion) {
-    case 8: return parseFormat8(file);
-    case 7: return parseFormat7(file);
-    case 3: return parseFormat3(file);
+    case 8:
+      return parseFormat8(file);
+    case 7:
+      return parseFormat7(file);
+    case 3:
+      return parseFormat3(file);
     case 0:
     case 1:
-    case 2: return parseFormat0to2(file);
-    default: return fail("unknown format version " + std::to_string(formatVersion));
+    case 2:
+      return parseFormat0to2(file);
+    default:
+      return fail("unknown format version " + std::to_string(formatVersion));
   }
 }
 
@@ -150,9 +171,9 @@ bool RecordingInfo::readText(File& file, std::string& text) {
   return true;
 }
 
-bool RecordingInfo::parseFormat8(File& file) {
-  uint8_t h[852];
-  if (!file.readExact(h, sizeof h)) return fail("header shorter than 852 bytes");
+// Formats 3, 7 and 8 open with the same 22 bytes: signature, revision, data offset, flags,
+// reserved word, camera and card number.
+void RecordingInfo::takeLeadingFields(const uint8_t* h) {
   std::memcpy(signature.data(), h, 4);
   revision = le32(h + 4);
   dataOffset = le32(h + 8);
@@ -160,6 +181,12 @@ bool RecordingInfo::parseFormat8(File& file) {
   reserved = le32(h + 16);
   camera = h[20];
   card = h[21];
+}
+
+bool RecordingInfo::parseFormat8(File& file) {
+  uint8_t h[852];
+  if (!file.readExact(h, sizeof h)) return fail("header shorter than 852 bytes");
+  takeLeadingFields(h);
   spare1 = h[23];
   startTime = int32_t(le32(h + 24));
   endTime = int32_t(le32(h + 28));
@@ -180,13 +207,7 @@ bool RecordingInfo::parseFormat7(File& file) {
   if (!file.readExact(h, 4)) return fail("header cut short");
   if (std::memcmp(h, " RWN", 4) != 0) return fail("unknown signature");
   if (!file.readExact(h + 4, 41)) return fail("header cut short");
-  std::memcpy(signature.data(), h, 4);
-  revision = le32(h + 4);
-  dataOffset = le32(h + 8);
-  flags = le32(h + 12);
-  reserved = le32(h + 16);
-  camera = h[20];
-  card = h[21];
+  takeLeadingFields(h);
   streamWord = le32(h + 23);
   spare1 = h[27];
   startTime = int32_t(le32(h + 29));
@@ -220,9 +241,15 @@ bool RecordingInfo::parseFormat3(File& file) {
     cardName = fixedText(&h[704], 576);
     const bool lines240 = h[22] != 0;
     switch (h[23]) {
-      case 0: setResolution(lines240 ? 18 : 131); break;
-      case 1: setResolution(lines240 ? 21 : 130); break;
-      case 3: setResolution(lines240 ? 28 : 137); break;
+      case 0:
+        setResolution(lines240 ? 18 : 131);
+        break;
+      case 1:
+        setResolution(lines240 ? 21 : 130);
+        break;
+      case 3:
+        setResolution(lines240 ? 28 : 137);
+        break;
       default:
         // Other size classes name no known geometry: refuse rather than guess a picture size.
         return fail("unknown picture size class " + std::to_string(h[23]));
@@ -234,13 +261,7 @@ bool RecordingInfo::parseFormat3(File& file) {
   uint8_t h[40];
   std::memcpy(h, sig, 4);
   if (!file.readExact(h + 4, 36)) return fail("header cut short");
-  std::memcpy(signature.data(), h, 4);
-  revision = le32(h + 4);
-  dataOffset = le32(h + 8);
-  flags = le32(h + 12);
-  reserved = le32(h + 16);
-  camera = h[20];
-  card = h[21];
+  takeLeadingFields(h);
   spare1 = h[23];
   startTime = int32_t(le32(h + 24));
   endTime = int32_t(le32(h + 28));
@@ -292,29 +313,37 @@ bool RecordingInfo::parseFormat0to2(File& file) {
 uint32_t RecordingInfo::headerLength() const {
   const size_t texts = cappedLength(cameraName) + cappedLength(cardName) + cappedLength(hostName);
   switch (formatVersion) {
-    case 7: return uint32_t(57 + texts);
-    case 3: return uint32_t(52 + texts);
+    case 7:
+      return uint32_t(57 + texts);
+    case 3:
+      return uint32_t(52 + texts);
     case 0:
     case 1:
-    case 2: return uint32_t(40 + texts + (revision >= 257 ? 4 : 0));
-    default: return 0;
+    case 2:
+      return uint32_t(40 + texts + (revision >= 257 ? 4 : 0));
+    default:
+      return 0;
   }
 }
 
+void RecordingInfo::composeLeadingFields(HeaderComposer& c, const char* sig) const {
+  for (int i = 0; i < 4; ++i) c.u8(uint8_t(sig[i]));
+  c.u32(revision);
+  c.u32(dataOffset);
+  c.u32(flags);
+  c.u32(reserved);
+  c.u8(camera);
+  c.u8(card);
+}
+
 uint32_t RecordingInfo::write(File& file) {
-  Composer c;
+  HeaderComposer c;
   const uint32_t length = headerLength();
   if (length == 0) return 0;
   dataOffset = length;
   switch (formatVersion) {
     case 7:
-      for (char ch : std::string(" RWN")) c.u8(uint8_t(ch));
-      c.u32(revision);
-      c.u32(dataOffset);
-      c.u32(flags);
-      c.u32(reserved);
-      c.u8(camera);
-      c.u8(card);
+      composeLeadingFields(c, " RWN");
       c.u8(resolutionCode);
       c.u32(streamWord);
       c.u8(spare1);
@@ -328,13 +357,7 @@ uint32_t RecordingInfo::write(File& file) {
       c.text32(hostName);
       break;
     case 3:
-      for (char ch : std::string(" XDK")) c.u8(uint8_t(ch));
-      c.u32(revision);
-      c.u32(dataOffset);
-      c.u32(flags);
-      c.u32(reserved);
-      c.u8(camera);
-      c.u8(card);
+      composeLeadingFields(c, " XDK");
       c.u8(resolutionCode);
       c.u8(spare1);
       c.u32(uint32_t(startTime));

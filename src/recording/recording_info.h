@@ -8,6 +8,7 @@
 namespace kd {
 
 class File;
+struct HeaderComposer;
 
 class RecordingInfo {
  public:
@@ -87,6 +88,8 @@ class RecordingInfo {
   std::string parseError_;
 
  private:
+  void takeLeadingFields(const uint8_t* header);
+  void composeLeadingFields(HeaderComposer& composer, const char* signature) const;
   bool parseFormat8(File& file);
   bool parseFormat7(File& file);
   bool parseFormat3(File& file);

@@ -43,9 +43,12 @@ class SoundTrack {
   bool start(const std::string& name, std::string& error) {
     if (name == "none") return true;
     SoundFamily family;
-    if (name == "g726") family = SoundFamily::G726;
-    else if (name == "ima") family = SoundFamily::ImaAdpcm;
-    else return error = "unknown sound codec " + name, false;
+    if (name == "g726")
+      family = SoundFamily::G726;
+    else if (name == "ima")
+      family = SoundFamily::ImaAdpcm;
+    else
+      return error = "unknown sound codec " + name, false;
     encoder_ = makeSoundEncoder(family);
     if (!encoder_) return error = "no encoder for sound codec " + name, false;
     return true;
@@ -97,9 +100,9 @@ bool generate(const GeneratorOptions& o, std::string& error) {
   const int stored = resolutionAfterRoundTrip(o.formatVersion, o.resolutionCode);
   if (stored != o.resolutionCode) {
     // The file would claim another picture size than the one encoded.
-    error = "resolution code " + std::to_string(o.resolutionCode) + " cannot be stored in a format " +
-            std::to_string(o.formatVersion) + " header (it reads back as " +
-            std::to_string(stored) + ")";
+    error = "resolution code " + std::to_string(o.resolutionCode) +
+            " cannot be stored in a format " + std::to_string(o.formatVersion) +
+            " header (it reads back as " + std::to_string(stored) + ")";
     return false;
   }
   RecordingInfo header = makeHeader(o);
@@ -146,24 +149,33 @@ bool generate(const GeneratorOptions& o, std::string& error) {
   auto place = [&](std::vector<PendingFrame>& records) -> bool {
     if (records.empty()) return true;
     const EncodedFrame& first = records[0].frame;
-    if (!anyBlock || (first.key && recordsInBlock >= o.framesPerBlock) ||
-        recordsInBlock >= 65535) {
+    if (!anyBlock || (first.key && recordsInBlock >= o.framesPerBlock) || recordsInBlock >= 65535) {
       if (!writer.beginBlock(first.timeStamp)) return false;
       anyBlock = true;
       recordsInBlock = 0;
     }
     if (channels == 1) {
       PendingFrame& r = records[0];
-      WriterRecord w{r.frame.kind, r.frame.flags, r.frame.timeStamp, r.frame.payload.data(),
-                     uint32_t(r.frame.payload.size()), r.sound.data(), uint32_t(r.sound.size())};
+      WriterRecord w{r.frame.kind,
+                     r.frame.flags,
+                     r.frame.timeStamp,
+                     r.frame.payload.data(),
+                     uint32_t(r.frame.payload.size()),
+                     r.sound.data(),
+                     uint32_t(r.sound.size())};
       if (!r.sound.empty()) w.flags |= frame_flags::kAudio;
       if (!writer.addFrame(w)) return false;
     } else {
       WriterRecord w[4];
       for (size_t c = 0; c < 4 && c < records.size(); ++c) {
         PendingFrame& r = records[c];
-        w[c] = {r.frame.kind, r.frame.flags, r.frame.timeStamp, r.frame.payload.data(),
-                uint32_t(r.frame.payload.size()), r.sound.data(), uint32_t(r.sound.size())};
+        w[c] = {r.frame.kind,
+                r.frame.flags,
+                r.frame.timeStamp,
+                r.frame.payload.data(),
+                uint32_t(r.frame.payload.size()),
+                r.sound.data(),
+                uint32_t(r.sound.size())};
         if (!r.sound.empty()) w[c].flags |= frame_flags::kAudio;
       }
       if (!writer.addMultiFrame(first.timeStamp, w)) return false;
@@ -172,8 +184,13 @@ bool generate(const GeneratorOptions& o, std::string& error) {
     ++recordsWritten;
     if (o.noPictureEvery > 0 && recordsWritten % o.noPictureEvery == 0 && channels == 1) {
       // An extra record without a picture (flags bit 0): players show the previous picture.
-      WriterRecord w{records[0].frame.kind, uint16_t(records[0].frame.flags | 1u),
-                     records[0].frame.timeStamp, nullptr, 0, nullptr, 0};
+      WriterRecord w{records[0].frame.kind,
+                     uint16_t(records[0].frame.flags | 1u),
+                     records[0].frame.timeStamp,
+                     nullptr,
+                     0,
+                     nullptr,
+                     0};
       if (!writer.addFrame(w)) return false;
       ++recordsInBlock;
     }
@@ -205,8 +222,8 @@ bool generate(const GeneratorOptions& o, std::string& error) {
         EncodedFrame& f = records[size_t(c)].frame;
         f.flags |= o.extraFlags;
       }
-      if (sound.active() && (frame_flags::codecFamily(records[0].frame.flags) == 2) !=
-                                (o.audio == "ima")) {
+      if (sound.active() &&
+          (frame_flags::codecFamily(records[0].frame.flags) == 2) != (o.audio == "ima")) {
         // The sound family follows the video codec nibble: 2 means IMA ADPCM, others G.726.
         error = "sound " + o.audio + " cannot go with codec nibble " +
                 std::to_string(frame_flags::codecFamily(records[0].frame.flags)) +

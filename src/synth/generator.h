@@ -36,10 +36,10 @@ struct GeneratorOptions {
   int frameIntervalMs = 40;
   int framesPerBlock = 25;
   int blocks = 2;
-  int noPictureEvery = 0;     // every N-th frame carries no picture (flags bit 0), 0: never
-  uint16_t extraFlags = 0;    // OR-ed into every record's flags
-  int gapAfterFrame = -1;     // a pause in the time stamps after this picture...
-  int gapMs = 0;              // ...of this many milliseconds
+  int noPictureEvery = 0;   // every N-th frame carries no picture (flags bit 0), 0: never
+  uint16_t extraFlags = 0;  // OR-ed into every record's flags
+  int gapAfterFrame = -1;   // a pause in the time stamps after this picture...
+  int gapMs = 0;            // ...of this many milliseconds
 
   SceneOptions scene;
   VideoEncoderSettings encoder;  // size and format fields are filled in from the header
