@@ -38,21 +38,29 @@ void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uin
   const __m128i five = _mm_set1_epi16(5);
   const __m128i twenty = _mm_set1_epi16(20);
   const __m128i rounding = _mm_set1_epi16(16);
-  auto load = [&](const uint8_t* p) {
-    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
-  };
+  // Sixteen samples per row: one 16-byte load per tap, widened in two halves.
   for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; x += 8) {
-      const uint8_t* s = base + y * srcStride + x;
-      const __m128i outer = _mm_add_epi16(load(s - 2 * step), load(s + 3 * step));
-      const __m128i inner = _mm_add_epi16(load(s - step), load(s + 2 * step));
-      const __m128i centre = _mm_add_epi16(load(s), load(s + step));
+    const uint8_t* s = base + y * srcStride;
+    const __m128i t0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - 2 * step));
+    const __m128i t1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - step));
+    const __m128i t2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i t3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + step));
+    const __m128i t4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * step));
+    const __m128i t5 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * step));
+    __m128i out[2];
+    for (int h = 0; h < 2; ++h) {
+      auto widen = [&](__m128i v) {
+        return h == 0 ? _mm_unpacklo_epi8(v, zero) : _mm_unpackhi_epi8(v, zero);
+      };
+      const __m128i outer = _mm_add_epi16(widen(t0), widen(t5));
+      const __m128i inner = _mm_add_epi16(widen(t1), widen(t4));
+      const __m128i centre = _mm_add_epi16(widen(t2), widen(t3));
       __m128i sum = _mm_add_epi16(outer, _mm_mullo_epi16(centre, twenty));
       sum = _mm_sub_epi16(sum, _mm_mullo_epi16(inner, five));
-      sum = _mm_srai_epi16(_mm_add_epi16(sum, rounding), 5);
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + y * dstStride + x),
-                       _mm_packus_epi16(sum, zero));
+      out[h] = _mm_srai_epi16(_mm_add_epi16(sum, rounding), 5);
     }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + y * dstStride),
+                     _mm_packus_epi16(out[0], out[1]));
   }
 }
 
