@@ -132,10 +132,8 @@ __attribute__((always_inline)) inline void filterLines(Lines& l, __m128i alpha, 
 void laneParameters(int bsA, int bsB, int quant, __m128i& bs, __m128i& tc0, int tcExtra = 0) {
   const int tA = (bsA > 0 && bsA < 4) ? kTc0[quant][bsA - 1] + tcExtra : 0;
   const int tB = (bsB > 0 && bsB < 4) ? kTc0[quant][bsB - 1] + tcExtra : 0;
-  bs = _mm_set_epi16(short(bsB), short(bsB), short(bsB), short(bsB), short(bsA), short(bsA),
-                     short(bsA), short(bsA));
-  tc0 = _mm_set_epi16(short(tB), short(tB), short(tB), short(tB), short(tA), short(tA), short(tA),
-                      short(tA));
+  bs = _mm_unpacklo_epi64(_mm_set1_epi16(short(bsA)), _mm_set1_epi16(short(bsB)));
+  tc0 = _mm_unpacklo_epi64(_mm_set1_epi16(short(tA)), _mm_set1_epi16(short(tB)));
 }
 
 // Eight rows of eight samples at `base` → eight 16-bit column vectors (lanes run down the
