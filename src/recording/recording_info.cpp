@@ -336,6 +336,17 @@ void RecordingInfo::composeLeadingFields(HeaderComposer& c, const char* sig) con
   c.u8(card);
 }
 
+// Formats 3 and 7 end alike: start, end, time base, GMT offset, then the three texts.
+void RecordingInfo::composeTimesAndTexts(HeaderComposer& c) const {
+  c.u32(uint32_t(startTime));
+  c.u32(uint32_t(endTime));
+  c.u32(timeBase);
+  c.u32(uint32_t(gmtOffset));
+  c.text32(cameraName);
+  c.text32(cardName);
+  c.text32(hostName);
+}
+
 uint32_t RecordingInfo::write(File& file) {
   HeaderComposer c;
   const uint32_t length = headerLength();
@@ -348,25 +359,13 @@ uint32_t RecordingInfo::write(File& file) {
       c.u32(streamWord);
       c.u8(spare1);
       c.u8(uint32_t(startTime) & 0xFF);
-      c.u32(uint32_t(startTime));
-      c.u32(uint32_t(endTime));
-      c.u32(timeBase);
-      c.u32(uint32_t(gmtOffset));
-      c.text32(cameraName);
-      c.text32(cardName);
-      c.text32(hostName);
+      composeTimesAndTexts(c);
       break;
     case 3:
       composeLeadingFields(c, " XDK");
       c.u8(resolutionCode);
       c.u8(spare1);
-      c.u32(uint32_t(startTime));
-      c.u32(uint32_t(endTime));
-      c.u32(timeBase);
-      c.u32(uint32_t(gmtOffset));
-      c.text32(cameraName);
-      c.text32(cardName);
-      c.text32(hostName);
+      composeTimesAndTexts(c);
       break;
     default: {  // 0, 1, 2
       const size_t n1 = cappedLength(cardName), n2 = cappedLength(cameraName);

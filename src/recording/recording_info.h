@@ -90,6 +90,7 @@ class RecordingInfo {
  private:
   void takeLeadingFields(const uint8_t* header);
   void composeLeadingFields(HeaderComposer& composer, const char* signature) const;
+  void composeTimesAndTexts(HeaderComposer& composer) const;
   bool parseFormat8(File& file);
   bool parseFormat7(File& file);
   bool parseFormat3(File& file);

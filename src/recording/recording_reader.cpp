@@ -22,7 +22,9 @@ void reserveForOneMore(std::vector<T>& v) {
 
 }  // namespace
 
-RecordingReader::~RecordingReader() { close(); }
+RecordingReader::~RecordingReader() {
+  close();
+}
 
 uint32_t RecordingReader::blockHeaderSize() const {
   if (formatVersion == 8) return 32;
@@ -190,17 +192,7 @@ bool RecordingReader::readSequential(FramePacket& packet) {
       continue;
     }
     file_.seek(position);
-    const bool ok = formatVersion == 8 ? readFormat8Record(packet) : readRecord(packet);
-    if (!ok) {
-      error_ = "block " + std::to_string(k) + " frame " + std::to_string(j) + ": " + error_;
-      return false;
-    }
-    packet.block = k;
-    packet.frameInBlock = int32_t(j);
-    cursorPosition_ = file_.position();
-    cursorBlock_ = k;
-    cursorFrame_ = j + 1;
-    return true;
+    return readRecordAt(packet, k, j, false) && delivered(packet, k, j);
   }
   return readFailed("end of recording");
 }
@@ -214,13 +206,20 @@ bool RecordingReader::readAt(FramePacket& packet, int block, int n) {
     if (block >= blockCount_) return readFailed("frame address past the end");
   }
   file_.seek(uint64_t(index_[size_t(block)].offset) + blockHeaderSize());
-  for (uint32_t i = 0; i <= frame; ++i) {
-    const bool ok = formatVersion == 8 ? readFormat8Record(packet, i < frame) : readRecord(packet);
-    if (!ok) {
-      error_ = "block " + std::to_string(block) + " frame " + std::to_string(i) + ": " + error_;
-      return false;
-    }
-  }
+  for (uint32_t i = 0; i <= frame; ++i)
+    if (!readRecordAt(packet, block, i, i < frame)) return false;
+  return delivered(packet, block, frame);
+}
+
+bool RecordingReader::readRecordAt(FramePacket& packet, int block, uint32_t frame, bool skipOnly) {
+  const bool ok = formatVersion == 8 ? readFormat8Record(packet, skipOnly) : readRecord(packet);
+  if (!ok)
+    error_ = "block " + std::to_string(block) + " frame " + std::to_string(frame) + ": " + error_;
+  return ok;
+}
+
+// The frame address goes into the packet and the cursor moves to the frame after it.
+bool RecordingReader::delivered(FramePacket& packet, int block, uint32_t frame) {
   packet.block = block;
   packet.frameInBlock = int32_t(frame);
   cursorPosition_ = file_.position();

@@ -14,9 +14,9 @@ namespace kd {
 class FramePacket;
 
 struct BlockIndexEntry {
-  uint32_t offset;      // file offset of the block header
+  uint32_t offset;  // file offset of the block header
   uint32_t frameCount;
-  uint32_t timeStamp;   // milliseconds on the frame clock
+  uint32_t timeStamp;  // milliseconds on the frame clock
 };
 
 class RecordingReader : public RecordingInfo {
@@ -65,6 +65,8 @@ class RecordingReader : public RecordingInfo {
   bool readRecord(FramePacket& packet);
   bool readFormat8Record(FramePacket& packet, bool skipOnly = false);
   bool readSequential(FramePacket& packet);
+  bool readRecordAt(FramePacket& packet, int block, uint32_t frame, bool skipOnly);
+  bool delivered(FramePacket& packet, int block, uint32_t frame);
   bool readAt(FramePacket& packet, int block, int n);
 
   int state_ = 0;
