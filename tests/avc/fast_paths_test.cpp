@@ -1,4 +1,4 @@
-// The SSE2 kernels against the portable ones on random inputs, extremes included.
+// The SIMD kernels against the portable ones on random inputs, extremes included.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -51,25 +51,49 @@ TEST(AvcFastPaths, SixTapMatchesScalar) {
   }
 }
 
+// Smooth pictures with 4-sample steps and a little noise, so that every filter branch is taken.
+std::vector<uint8_t> steppedPicture(std::mt19937& rng, int stride, int rows) {
+  std::vector<uint8_t> p(size_t(stride) * rows);
+  const int base = int(rng() % 200), step = int(rng() % 24);
+  for (int y = 0; y < rows; ++y)
+    for (int x = 0; x < stride; ++x)
+      p[y * stride + x] = uint8_t(base + ((x / 4 + y / 4) % 2) * step + int(rng() % 5));
+  return p;
+}
+
+template <class Strengths>
+void randomStrengths(std::mt19937& rng, Strengths& bs) {
+  for (auto& d : bs)
+    for (auto& e : d)
+      for (auto& s : e) s = uint8_t(rng() % 5);
+}
+
+bool avx2Here() {
+#if KD_AVC_HAVE_AVX2
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
 TEST(AvcFastPaths, LumaLoopFilterMatchesScalar) {
   std::mt19937 rng(3);
   const int stride = 32;
   for (int trial = 0; trial < 3000; ++trial) {
-    std::vector<uint8_t> a(stride * 24);
-    // Smooth pictures with steps, so that every filter branch is taken.
-    const int base = int(rng() % 200), step = int(rng() % 24);
-    for (int y = 0; y < 24; ++y)
-      for (int x = 0; x < stride; ++x)
-        a[y * stride + x] = uint8_t(base + ((x / 4 + y / 4) % 2) * step + int(rng() % 5));
-    std::vector<uint8_t> b = a;
+    const std::vector<uint8_t> a = steppedPicture(rng, stride, 24);
     uint8_t bs[2][4][4];
-    for (auto& d : bs)
-      for (auto& e : d)
-        for (auto& s : e) s = uint8_t(rng() % 5);
+    randomStrengths(rng, bs);
     const int quant = 16 + int(rng() % 36);
-    scalar::filterLumaEdges(a.data() + 4 * stride + 8, stride, bs, quant);
+    std::vector<uint8_t> want = a, b = a;
+    scalar::filterLumaEdges(want.data() + 4 * stride + 8, stride, bs, quant);
     sse2::filterLumaEdges(b.data() + 4 * stride + 8, stride, bs, quant);
-    ASSERT_EQ(a, b) << "trial " << trial << " quant " << quant;
+    ASSERT_EQ(want, b) << "SSE2, trial " << trial << " quant " << quant;
+#if KD_AVC_HAVE_AVX2
+    if (!avx2Here()) continue;
+    b = a;
+    avx2::filterLumaEdges(b.data() + 4 * stride + 8, stride, bs, quant);
+    ASSERT_EQ(want, b) << "AVX2, trial " << trial << " quant " << quant;
+#endif
   }
 }
 
@@ -77,21 +101,29 @@ TEST(AvcFastPaths, ChromaLoopFiltersMatchScalar) {
   std::mt19937 rng(9);
   const int stride = 16;
   for (int trial = 0; trial < 3000; ++trial) {
-    std::vector<uint8_t> a(stride * 16);
-    const int base = int(rng() % 200), step = int(rng() % 24);
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < stride; ++x)
-        a[y * stride + x] = uint8_t(base + ((x / 4 + y / 4) % 2) * step + int(rng() % 5));
-    std::vector<uint8_t> b = a;
-    uint8_t bs[2][2][2];
-    for (auto& d : bs)
-      for (auto& e : d)
-        for (auto& s : e) s = uint8_t(rng() % 5);
+    const std::vector<uint8_t> u = steppedPicture(rng, stride, 16);
+    const std::vector<uint8_t> v = steppedPicture(rng, stride, 16);
+    uint8_t bsU[2][2][2], bsV[2][2][2];
+    randomStrengths(rng, bsU);
+    randomStrengths(rng, bsV);
     const int quant = 16 + int(rng() % 36);
     const int version = 3 + trial % 3;
-    scalar::filterChromaEdges(a.data() + 4 * stride + 4, stride, bs, quant, version);
-    sse2::filterChromaEdges(b.data() + 4 * stride + 4, stride, bs, quant, version);
-    ASSERT_EQ(a, b) << "trial " << trial << " quant " << quant << " version " << version;
+    const int at = 4 * stride + 4;
+    std::vector<uint8_t> wantU = u, wantV = v, gotU = u, gotV = v;
+    scalar::filterChromaEdges(wantU.data() + at, stride, bsU, quant, version);
+    scalar::filterChromaEdges(wantV.data() + at, stride, bsV, quant, version);
+    sse2::filterChromaEdges(gotU.data() + at, stride, bsU, quant, version);
+    sse2::filterChromaEdges(gotV.data() + at, stride, bsV, quant, version);
+    ASSERT_EQ(wantU, gotU) << "SSE2, trial " << trial << " quant " << quant << " v" << version;
+    ASSERT_EQ(wantV, gotV) << "SSE2, trial " << trial << " quant " << quant << " v" << version;
+#if KD_AVC_HAVE_AVX2
+    if (!avx2Here()) continue;
+    gotU = u, gotV = v;
+    avx2::filterChromaEdgePair(gotU.data() + at, gotV.data() + at, stride, bsU, bsV, quant,
+                               version);
+    ASSERT_EQ(wantU, gotU) << "AVX2, trial " << trial << " quant " << quant << " v" << version;
+    ASSERT_EQ(wantV, gotV) << "AVX2, trial " << trial << " quant " << quant << " v" << version;
+#endif
   }
 }
 

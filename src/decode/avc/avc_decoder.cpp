@@ -97,6 +97,12 @@ int AvcDecoder::macroblockFailure() const {
   return reader_.pastEnd() ? kAvcPastEnd : kAvcBadStream;
 }
 
+void AvcDecoder::referenceRowsDone(int mby) {
+  // Filtering macroblock row mby still changes the last lines of the row above it.
+  if (mby > 0) store_->copyReferenceRows(*target_, mby - 1, mby);
+  if (mby == store_->mbRows() - 1) store_->copyReferenceRows(*target_, mby, mby + 1);
+}
+
 int AvcDecoder::avcDecodeIFrame(bool deblock) {
   PictureBuilder builder(*store_);
   builder.begin(PictureContext{header_.version, header_.quant, false, deblock, 0}, *target_,
@@ -113,8 +119,9 @@ int AvcDecoder::avcDecodeIFrame(bool deblock) {
       if (reader_.pastEnd()) return kAvcPastEnd;
       builder.reconstruct(mbx, mby, mb_);
     }
+    referenceRowsDone(mby);
   }
-  store_->updateReference(*target_);
+  store_->finishReference();
   if (header_.version != 3) store_->swapReferences();
   return kAvcOk;
 }
@@ -144,9 +151,10 @@ int AvcDecoder::avcDecodePFrame(bool deblock, bool reference) {
       if (reader_.pastEnd()) return kAvcPastEnd;
       builder.reconstruct(mbx, mby, mb_);
     }
+    if (reference) referenceRowsDone(mby);
   }
   if (reference) {
-    store_->updateReference(*target_);
+    store_->finishReference();
     if (header_.version != 3) store_->swapReferences();
   }
   return kAvcOk;

@@ -54,6 +54,8 @@ class AvcDecoder {
   int avcDecodePFrame(bool deblock, bool reference);
   int avcDecodeBFrame(bool deblock);
   int macroblockFailure() const;
+  // The reference being made takes the rows that macroblock row `mby` has finished.
+  void referenceRowsDone(int mby);
 
   BitReader reader_;
   AvcHeader header_;

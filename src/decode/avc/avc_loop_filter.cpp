@@ -140,32 +140,44 @@ void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quan
 
 }  // namespace scalar
 
+bool avx2Usable() {
+#if KD_AVC_HAVE_AVX2 && !defined(KD_SCALAR_ONLY)
+  static const bool usable = __builtin_cpu_supports("avx2") && !std::getenv("KD_NO_AVX2");
+  return usable;
+#else
+  return false;
+#endif
+}
+
 void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, int quant,
                       int version) {
   if (quant > 51 || kAlpha[quant] == 0) return;  // beyond the tables nothing is filtered
+  // Chroma strengths: versions 3 and 5 have their own, the others reuse the luma macroblock
+  // edges (segments 0-1 for the outer chroma edge, 2-3 for the inner one).
+  uint8_t bs[2][2][2][2];
+  for (int c = 0; c < 2; ++c)
+    for (int dir = 0; dir < 2; ++dir)
+      for (int edge = 0; edge < 2; ++edge)
+        for (int seg = 0; seg < 2; ++seg)
+          bs[c][dir][edge][seg] = (version == 3 || version == 5)
+                                      ? strengths.chroma[c][dir][edge][seg]
+                                      : strengths.luma[dir][0][edge * 2 + seg];
+#if KD_AVC_HAVE_AVX2
+  if (avx2Usable()) {
+    avx2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
+    avx2::filterChromaEdgePair(mb.u, mb.v, mb.uvStride, bs[0], bs[1], quant, version);
+    return;
+  }
+#endif
 #if KD_AVC_USE_SSE2
   sse2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
+  sse2::filterChromaEdges(mb.u, mb.uvStride, bs[0], quant, version);
+  sse2::filterChromaEdges(mb.v, mb.uvStride, bs[1], quant, version);
 #else
   scalar::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
+  scalar::filterChromaEdges(mb.u, mb.uvStride, bs[0], quant, version);
+  scalar::filterChromaEdges(mb.v, mb.uvStride, bs[1], quant, version);
 #endif
-  uint8_t* planes[2] = {mb.u, mb.v};
-  for (int c = 0; c < 2; ++c) {
-    uint8_t bs[2][2][2];
-    for (int dir = 0; dir < 2; ++dir) {
-      for (int edge = 0; edge < 2; ++edge) {
-        for (int seg = 0; seg < 2; ++seg) {
-          bs[dir][edge][seg] = (version == 3 || version == 5)
-                                   ? strengths.chroma[c][dir][edge][seg]
-                                   : strengths.luma[dir][0][edge * 2 + seg];
-        }
-      }
-    }
-#if KD_AVC_USE_SSE2
-    sse2::filterChromaEdges(planes[c], mb.uvStride, bs, quant, version);
-#else
-    scalar::filterChromaEdges(planes[c], mb.uvStride, bs, quant, version);
-#endif
-  }
 }
 
 }  // namespace kd::avc

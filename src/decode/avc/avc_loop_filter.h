@@ -37,5 +37,13 @@ void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quan
 void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version);
 }  // namespace sse2
 #endif
+#if KD_AVC_HAVE_AVX2
+namespace avx2 {
+void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
+// U and V at once (they share the stride); each plane with its own strengths.
+void filterChromaEdgePair(uint8_t* u, uint8_t* v, int stride, const uint8_t bsU[2][2][2],
+                          const uint8_t bsV[2][2][2], int quant, int version);
+}  // namespace avx2
+#endif
 
 }  // namespace kd::avc

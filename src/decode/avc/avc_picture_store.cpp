@@ -1,24 +1,29 @@
 #include "decode/avc/avc_picture_store.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace kd::avc {
 
 namespace {
 
-void extendPlane(const uint8_t* src, int width, int height, int border, std::vector<uint8_t>& dst,
-                 int stride) {
-  uint8_t* origin = dst.data() + border * stride + border;
-  for (int row = 0; row < height; ++row) {
-    uint8_t* line = origin + row * stride;
-    std::memcpy(line, src + row * width, size_t(width));
+// Lines [from, to) of a plane into a reference plane, each with its side borders repeated.
+void copyLines(const uint8_t* src, int width, int from, int to, int border, uint8_t* origin,
+               int stride) {
+  for (int row = from; row < to; ++row) {
+    uint8_t* line = origin + std::ptrdiff_t(row) * stride;
+    std::memcpy(line, src + std::ptrdiff_t(row) * width, size_t(width));
     std::memset(line - border, line[0], size_t(border));
     std::memset(line + width, line[width - 1], size_t(border));
   }
+}
+
+// The top and bottom borders: the first and last lines (borders included) repeated.
+void extendTopAndBottom(uint8_t* origin, int height, int border, int stride) {
   for (int k = 1; k <= border; ++k) {
     std::memcpy(origin - border - k * stride, origin - border, size_t(stride));
-    std::memcpy(origin - border + (height - 1 + k) * stride,
-                origin - border + (height - 1) * stride, size_t(stride));
+    std::memcpy(origin - border + std::ptrdiff_t(height - 1 + k) * stride,
+                origin - border + std::ptrdiff_t(height - 1) * stride, size_t(stride));
   }
 }
 
@@ -88,12 +93,27 @@ void PictureStore::repeatPicture(bool bPosition, int32_t stamp) {
 }
 
 void PictureStore::updateReference(const OutputPicture& picture) {
+  copyReferenceRows(picture, 0, mbRows());
+  finishReference();
+}
+
+void PictureStore::copyReferenceRows(const OutputPicture& picture, int fromMbRow, int toMbRow) {
   ReferencePicture& r = refs_[backward_];
-  extendPlane(picture.y.data(), width_, height_, ReferencePicture::kLumaBorder, r.y, r.yStride);
-  extendPlane(picture.u.data(), width_ / 2, height_ / 2, ReferencePicture::kChromaBorder, r.u,
-              r.uvStride);
-  extendPlane(picture.v.data(), width_ / 2, height_ / 2, ReferencePicture::kChromaBorder, r.v,
-              r.uvStride);
+  const bool last = toMbRow >= mbRows();
+  const int toY = last ? height_ : 16 * toMbRow, toC = last ? height_ / 2 : 8 * toMbRow;
+  copyLines(picture.y.data(), width_, 16 * fromMbRow, toY, ReferencePicture::kLumaBorder,
+            r.yAt(0, 0), r.yStride);
+  copyLines(picture.u.data(), width_ / 2, 8 * fromMbRow, toC, ReferencePicture::kChromaBorder,
+            r.uAt(0, 0), r.uvStride);
+  copyLines(picture.v.data(), width_ / 2, 8 * fromMbRow, toC, ReferencePicture::kChromaBorder,
+            r.vAt(0, 0), r.uvStride);
+}
+
+void PictureStore::finishReference() {
+  ReferencePicture& r = refs_[backward_];
+  extendTopAndBottom(r.yAt(0, 0), height_, ReferencePicture::kLumaBorder, r.yStride);
+  extendTopAndBottom(r.uAt(0, 0), height_ / 2, ReferencePicture::kChromaBorder, r.uvStride);
+  extendTopAndBottom(r.vAt(0, 0), height_ / 2, ReferencePicture::kChromaBorder, r.uvStride);
 }
 
 }  // namespace kd::avc

@@ -64,6 +64,12 @@ class PictureStore {
 
   // Copies a decoded picture into the backward reference and extends its edges.
   void updateReference(const OutputPicture& picture);
+  // The same, a few rows at a time while the picture is decoded (the picture being decoded
+  // never predicts from the backward reference), so the rows are copied while still in cache:
+  // macroblock rows [fromMbRow, toMbRow) with their side borders, toMbRow == mbRows() running to
+  // the last line; finishReference() then adds the top and bottom borders.
+  void copyReferenceRows(const OutputPicture& picture, int fromMbRow, int toMbRow);
+  void finishReference();
   void swapReferences() { std::swap(forward_, backward_); }
   ReferencePicture& forward() { return refs_[forward_]; }
   ReferencePicture& backward() { return refs_[backward_]; }
