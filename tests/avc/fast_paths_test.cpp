@@ -51,6 +51,22 @@ TEST(AvcFastPaths, SixTapMatchesScalar) {
   }
 }
 
+TEST(AvcFastPaths, ChromaAveragingMatchesScalar) {
+  std::mt19937 rng(5);
+  const int stride = 24;
+  std::vector<uint8_t> ref(stride * 12);
+  for (int trial = 0; trial < 200; ++trial) {
+    for (auto& p : ref) p = uint8_t(rng());
+    for (int halves = 0; halves < 4; ++halves) {
+      uint8_t a[8 * 10], b[8 * 10];
+      std::memset(a, 7, sizeof a), std::memset(b, 7, sizeof b);
+      scalar::averageChroma8x8(ref.data() + 2, stride, halves & 1, halves & 2, a, 10);
+      sse2::averageChroma8x8(ref.data() + 2, stride, halves & 1, halves & 2, b, 10);
+      ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << "halves " << halves;
+    }
+  }
+}
+
 // Smooth pictures with 4-sample steps and a little noise, so that every filter branch is taken.
 std::vector<uint8_t> steppedPicture(std::mt19937& rng, int stride, int rows) {
   std::vector<uint8_t> p(size_t(stride) * rows);

@@ -80,26 +80,24 @@ void predictLuma16x16(const uint8_t* src, int srcStride, int hx, int hy, uint8_t
 #endif
 }
 
-void predictChroma8x8Motion(const uint8_t* src, int srcStride, int x, int y, int hx, int hy,
-                            bool wholeOnly, uint8_t* dst, int dstStride) {
-  // x % 2 keeps the sign of x in C++, as the rule wants.
-  const int fx = wholeOnly ? 0 : hx + x % 2;
-  const int fy = wholeOnly ? 0 : hy + y % 2;
-  const uint8_t* s = src + (fx < 0 ? -1 : 0) + (fy < 0 ? -srcStride : 0);
+namespace scalar {
+
+void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint8_t* dst,
+                      int dstStride) {
   for (int r = 0; r < 8; ++r) {
-    const uint8_t* a = s + r * srcStride;
+    const uint8_t* a = s + r * stride;
     uint8_t* out = dst + r * dstStride;
     for (int c = 0; c < 8; ++c) {
       int v;
-      if (fx == 0 && fy == 0) {
+      if (!halfX && !halfY) {
         v = a[c];
-      } else if (fy == 0) {
+      } else if (!halfY) {
         v = (a[c] + a[c + 1] + 1) >> 1;
-      } else if (fx == 0) {
-        v = (a[c] + a[c + srcStride] + 1) >> 1;
+      } else if (!halfX) {
+        v = (a[c] + a[c + stride] + 1) >> 1;
       } else {
         const int top = (a[c] + a[c + 1] + 1) >> 1;
-        const int bottom = (a[c + srcStride] + a[c + srcStride + 1] + 1) >> 1;
+        const int bottom = (a[c + stride] + a[c + stride + 1] + 1) >> 1;
         v = (top + bottom + 1) >> 1;
       }
       out[c] = uint8_t(v);
@@ -107,11 +105,44 @@ void predictChroma8x8Motion(const uint8_t* src, int srcStride, int x, int y, int
   }
 }
 
-void averageBlocks(const uint8_t* a, const uint8_t* b, int stride, int width, int height,
-                   uint8_t* dst, int dstStride) {
-  for (int r = 0; r < height; ++r)
-    for (int c = 0; c < width; ++c)
-      dst[r * dstStride + c] = uint8_t((a[r * stride + c] + b[r * stride + c] + 1) >> 1);
+}  // namespace scalar
+
+#if KD_AVC_HAVE_SSE2
+namespace sse2 {
+
+// pavgb is (a + b + 1) >> 1 exactly, so the nested averages of the rule map onto it directly.
+void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint8_t* dst,
+                      int dstStride) {
+  auto load = [](const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
+  auto row = [&](const uint8_t* a) { return halfX ? _mm_avg_epu8(load(a), load(a + 1)) : load(a); };
+  __m128i above = row(s);
+  for (int r = 0; r < 8; ++r) {
+    __m128i v = above;
+    if (halfY) {
+      const __m128i below = row(s + (r + 1) * stride);
+      v = _mm_avg_epu8(above, below);
+      above = below;
+    } else if (r + 1 < 8) {
+      above = row(s + (r + 1) * stride);
+    }
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + r * dstStride), v);
+  }
+}
+
+}  // namespace sse2
+#endif
+
+void predictChroma8x8Motion(const uint8_t* src, int srcStride, int x, int y, int hx, int hy,
+                            bool wholeOnly, uint8_t* dst, int dstStride) {
+  // x % 2 keeps the sign of x in C++, as the rule wants.
+  const int fx = wholeOnly ? 0 : hx + x % 2;
+  const int fy = wholeOnly ? 0 : hy + y % 2;
+  const uint8_t* s = src + (fx < 0 ? -1 : 0) + (fy < 0 ? -srcStride : 0);
+#if KD_AVC_USE_SSE2
+  sse2::averageChroma8x8(s, srcStride, fx != 0, fy != 0, dst, dstStride);
+#else
+  scalar::averageChroma8x8(s, srcStride, fx != 0, fy != 0, dst, dstStride);
+#endif
 }
 
 }  // namespace kd::avc

@@ -1,7 +1,6 @@
 #pragma once
 // Motion-compensated prediction: half-sample luma interpolation with the six-tap filter (one
-// direction only: horizontal wins), this format's chroma averaging, and the averaged direct
-// prediction.
+// direction only: horizontal wins), this format's chroma averaging.
 #include <cstdint>
 
 #include "decode/avc/avc_simd.h"
@@ -13,11 +12,16 @@ namespace scalar {
 // position to the left / right (or above / below when `vertical`).
 void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
                  int dstStride);
+// The 8×8 chroma block at `s`, averaged with its right and / or lower neighbours.
+void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint8_t* dst,
+                      int dstStride);
 }  // namespace scalar
 #if KD_AVC_HAVE_SSE2
 namespace sse2 {
 void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
                  int dstStride);
+void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint8_t* dst,
+                      int dstStride);
 }  // namespace sse2
 #endif
 
@@ -29,9 +33,5 @@ void predictLuma16x16(const uint8_t* src, int srcStride, int hx, int hy, uint8_t
 // the co-located chroma sample; `wholeOnly` is version 5's rule.
 void predictChroma8x8Motion(const uint8_t* src, int srcStride, int x, int y, int hx, int hy,
                             bool wholeOnly, uint8_t* dst, int dstStride);
-
-// (a + b + 1) >> 1 over a block.
-void averageBlocks(const uint8_t* a, const uint8_t* b, int stride, int width, int height,
-                   uint8_t* dst, int dstStride);
 
 }  // namespace kd::avc

@@ -179,8 +179,9 @@ void PictureBuilder::reconstruct(int mbx, int mby, const MacroblockData& mb) {
   finish(mbx, mby, mb);
 }
 
-MacroblockRecord PictureBuilder::makeRecord(int mbx, int mby, const MacroblockData& mb) const {
-  MacroblockRecord r;
+void PictureBuilder::makeRecord(int mbx, int mby, const MacroblockData& mb,
+                                MacroblockRecord& r) const {
+  r = MacroblockRecord{};
   r.mbType = mb.type;
   r.isDirect = mb.direct;
   r.cbp = mb.cbp;
@@ -200,7 +201,7 @@ MacroblockRecord PictureBuilder::makeRecord(int mbx, int mby, const MacroblockDa
     split(bx, w, h), r.mv2[0] = int8_t(w), r.mv2[2] = int8_t(h);
     split(by, w, h), r.mv2[1] = int8_t(w), r.mv2[3] = int8_t(h);
   }
-  if (mb.type == kMbSkipOrDirect) return r;  // no coded flags
+  if (mb.type == kMbSkipOrDirect) return;  // no coded flags
   for (int b = 0; b < 16; ++b) {
     r.lumaCoded[b] = mb.lumaTotal[b] > 0;
     r.totalLuma[b] = mb.lumaTotal[b];
@@ -211,7 +212,6 @@ MacroblockRecord PictureBuilder::makeRecord(int mbx, int mby, const MacroblockDa
     r.totalU[b] = mb.chromaTotal[0][b];
     r.totalV[b] = mb.chromaTotal[1][b];
   }
-  return r;
 }
 
 void PictureBuilder::updateLines(int mbx, int mby) {
@@ -245,7 +245,9 @@ void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
     std::memcpy(v + r * cw, localV_ + r * 8, 8);
   }
   const size_t index = size_t(mby) * store_.mbCols() + mbx;
-  (*records_)[index] = makeRecord(mbx, mby, mb);
+  // Built in place: a record returned by value is written byte by byte and read back whole,
+  // which the processor cannot forward and stalls on.
+  makeRecord(mbx, mby, mb, (*records_)[index]);
   const bool linesAfterFilter = ctx_.trueB && ctx_.deblock;
   if (!linesAfterFilter) updateLines(mbx, mby);
   if (ctx_.deblock) {

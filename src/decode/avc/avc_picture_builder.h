@@ -49,7 +49,7 @@ class PictureBuilder {
 
  private:
   void updateLines(int mbx, int mby);
-  MacroblockRecord makeRecord(int mbx, int mby, const MacroblockData& mb) const;
+  void makeRecord(int mbx, int mby, const MacroblockData& mb, MacroblockRecord& record) const;
 
   PictureStore& store_;
   PictureContext ctx_;
