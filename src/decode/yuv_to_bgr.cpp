@@ -29,7 +29,9 @@ const Tables& tables() {
   return t;
 }
 
-inline uint8_t clip(int value) { return uint8_t(std::clamp(value, 0, 255)); }
+inline uint8_t clip(int value) {
+  return uint8_t(std::clamp(value, 0, 255));
+}
 
 }  // namespace
 
@@ -40,25 +42,42 @@ void yuvPixelToBgr(int y, int u, int v, uint8_t bgr[3]) {
   bgr[2] = clip(y + t.rCr[v & 255]);
 }
 
-void convertYuvToBgr(const YuvPlanes& p, uint8_t* dst, int dstWidth, int dstHeight) {
+namespace scalar {
+
+void convertRowSpan(const uint8_t* y, const uint8_t* u, const uint8_t* v, int from, int to,
+                    uint8_t* out) {
   const Tables& t = tables();
+  out += std::ptrdiff_t(from) * 3;
+  for (int x = from; x < to; ++x) {
+    const int uu = u[x >> 1];
+    const int vv = v[x >> 1];
+    const int yy = y[x];
+    out[0] = clip(yy + t.bCb[uu]);
+    out[1] = clip(yy + ((t.gCb[uu] + t.gCr[vv]) >> 16));
+    out[2] = clip(yy + t.rCr[vv]);
+    out += 3;
+  }
+}
+
+void convertYuvToBgr(const YuvPlanes& p, uint8_t* dst, int dstWidth, int dstHeight) {
   const int w = std::min(p.width, dstWidth);
   const int h = std::min(p.height, dstHeight);
   for (int row = 0; row < h; ++row) {
-    const uint8_t* y = p.y + std::ptrdiff_t(row) * p.yStride;
-    const uint8_t* u = p.u + std::ptrdiff_t(row >> 1) * p.uvStride;
-    const uint8_t* v = p.v + std::ptrdiff_t(row >> 1) * p.uvStride;
-    uint8_t* out = dst + std::ptrdiff_t(row) * dstWidth * 3;
-    for (int x = 0; x < w; ++x) {
-      const int uu = u[x >> 1];
-      const int vv = v[x >> 1];
-      const int yy = y[x];
-      out[0] = clip(yy + t.bCb[uu]);
-      out[1] = clip(yy + ((t.gCb[uu] + t.gCr[vv]) >> 16));
-      out[2] = clip(yy + t.rCr[vv]);
-      out += 3;
-    }
+    convertRowSpan(p.y + std::ptrdiff_t(row) * p.yStride,
+                   p.u + std::ptrdiff_t(row >> 1) * p.uvStride,
+                   p.v + std::ptrdiff_t(row >> 1) * p.uvStride, 0, w,
+                   dst + std::ptrdiff_t(row) * dstWidth * 3);
   }
+}
+
+}  // namespace scalar
+
+void convertYuvToBgr(const YuvPlanes& p, uint8_t* dst, int dstWidth, int dstHeight) {
+#if KD_YUV_USE_SSE2
+  sse2::convertYuvToBgr(p, dst, dstWidth, dstHeight);
+#else
+  scalar::convertYuvToBgr(p, dst, dstWidth, dstHeight);
+#endif
 }
 
 }  // namespace kd
