@@ -1,38 +1,58 @@
 #include "decode/avc/avc_edge_strength.h"
 
+#include <cstring>
+
 namespace kd::avc {
 
 namespace {
-
-// Luma block index at 4×4 column c, row r of a macroblock.
-constexpr uint8_t kBlockAt[4][4] = {{0, 1, 4, 5}, {2, 3, 6, 7}, {8, 9, 12, 13}, {10, 11, 14, 15}};
 
 bool vectorsDiffer(const MacroblockRecord& a, const MacroblockRecord& b) {
   return a.mvX != b.mvX || a.mvY != b.mvY || a.halfX != b.halfX || a.halfY != b.halfY;
 }
 
-// Strength of a macroblock edge segment whose blocks are coded `a` and `b`.
-uint8_t edgeStrength(const MacroblockRecord& cur, const MacroblockRecord& nb, bool a, bool b) {
-  if (cur.mbType == kMbIntra || nb.mbType == kMbIntra) return 4;
-  if (a || b) return 2;
-  return vectorsDiffer(cur, nb) ? 1 : 0;
+// A macroblock edge: 4 when either side is intra, else 2 where either block has
+// coefficients, else 1 where the vectors differ.
+inline uint8_t outerStrength(bool intraEdge, bool coded, bool moved) {
+  return intraEdge ? 4 : coded ? 2 : moved ? 1 : 0;
 }
 
-uint8_t innerStrength(const MacroblockRecord& cur, bool a, bool b) {
-  if (cur.mbType == kMbIntra) return 3;
-  return (a || b) ? 2 : 0;
-}
-
-void chromaStrengths(const MacroblockRecord& cur, const MacroblockRecord* left,
-                     const MacroblockRecord* above, const uint8_t* coded, const uint8_t* leftCoded,
-                     const uint8_t* aboveCoded, uint8_t out[2][2][2]) {
-  for (int seg = 0; seg < 2; ++seg) {
-    // Vertical edges: segment = chroma block row.
-    out[0][0][seg] = left ? edgeStrength(cur, *left, coded[seg * 2], leftCoded[seg * 2 + 1]) : 0;
-    out[0][1][seg] = innerStrength(cur, coded[seg * 2], coded[seg * 2 + 1]);
-    // Horizontal edges: segment = chroma block column.
-    out[1][0][seg] = above ? edgeStrength(cur, *above, coded[seg], aboveCoded[2 + seg]) : 0;
-    out[1][1][seg] = innerStrength(cur, coded[seg], coded[2 + seg]);
+// Edges of an n × n grid of blocks whose coded flags are `mask` (bit n × row + column), with
+// the neighbours' masks. Inner edges of an intra macroblock are 3, of an inter one 2 where
+// either block has coefficients. out[direction][edge][segment], vertical edges first.
+template <int n, class Out>
+void gridStrengths(const MacroblockRecord& cur, const MacroblockRecord* left,
+                   const MacroblockRecord* above, unsigned mask, unsigned leftMask,
+                   unsigned aboveMask, Out& out) {
+  const bool intra = cur.mbType == kMbIntra;
+  if (left) {
+    const bool intraEdge = intra || left->mbType == kMbIntra;
+    const bool moved = vectorsDiffer(cur, *left);
+    for (int seg = 0; seg < n; ++seg) {
+      const bool coded = ((mask >> (n * seg)) | (leftMask >> (n * seg + n - 1))) & 1;
+      out[0][0][seg] = outerStrength(intraEdge, coded, moved);
+    }
+  }
+  if (above) {
+    const bool intraEdge = intra || above->mbType == kMbIntra;
+    const bool moved = vectorsDiffer(cur, *above);
+    for (int seg = 0; seg < n; ++seg) {
+      const bool coded = ((mask >> seg) | (aboveMask >> (n * (n - 1) + seg))) & 1;
+      out[1][0][seg] = outerStrength(intraEdge, coded, moved);
+    }
+  }
+  if (intra) {
+    for (int dir = 0; dir < 2; ++dir)
+      for (int edge = 1; edge < n; ++edge) std::memset(out[dir][edge], 3, n);
+    return;
+  }
+  if (mask == 0) return;
+  const unsigned besideLeft = mask | (mask << 1);   // block or its left neighbour coded
+  const unsigned besideAbove = mask | (mask << n);  // block or the one above coded
+  for (int edge = 1; edge < n; ++edge) {
+    for (int seg = 0; seg < n; ++seg) {
+      out[0][edge][seg] = (besideLeft >> (n * seg + edge)) & 1 ? 2 : 0;
+      out[1][edge][seg] = (besideAbove >> (n * edge + seg)) & 1 ? 2 : 0;
+    }
   }
 }
 
@@ -41,33 +61,13 @@ void chromaStrengths(const MacroblockRecord& cur, const MacroblockRecord* left,
 EdgeStrengths edgeStrengths(const MacroblockRecord& cur, const MacroblockRecord* left,
                             const MacroblockRecord* above, bool chroma) {
   EdgeStrengths s;
-  // An inter macroblock without luma coefficients has no internal luma edges to filter.
-  const bool innerEdges = cur.mbType == kMbIntra || (cur.cbp & 15) != 0;
-  for (int edge = 0; edge < (innerEdges ? 4 : 1); ++edge) {
-    for (int seg = 0; seg < 4; ++seg) {
-      // Vertical edge `edge`, row of blocks `seg`.
-      const bool q = cur.lumaCoded[kBlockAt[seg][edge]];
-      if (edge == 0) {
-        s.luma[0][0][seg] =
-            left ? edgeStrength(cur, *left, q, left->lumaCoded[kBlockAt[seg][3]]) : 0;
-      } else {
-        s.luma[0][edge][seg] = innerStrength(cur, q, cur.lumaCoded[kBlockAt[seg][edge - 1]]);
-      }
-      // Horizontal edge `edge`, column of blocks `seg`.
-      const bool qh = cur.lumaCoded[kBlockAt[edge][seg]];
-      if (edge == 0) {
-        s.luma[1][0][seg] =
-            above ? edgeStrength(cur, *above, qh, above->lumaCoded[kBlockAt[3][seg]]) : 0;
-      } else {
-        s.luma[1][edge][seg] = innerStrength(cur, qh, cur.lumaCoded[kBlockAt[edge - 1][seg]]);
-      }
-    }
-  }
+  gridStrengths<4>(cur, left, above, cur.lumaCodedMask, left ? left->lumaCodedMask : 0,
+                   above ? above->lumaCodedMask : 0, s.luma);
   if (!chroma) return s;
-  chromaStrengths(cur, left, above, cur.uCoded, left ? left->uCoded : nullptr,
-                  above ? above->uCoded : nullptr, s.chroma[0]);
-  chromaStrengths(cur, left, above, cur.vCoded, left ? left->vCoded : nullptr,
-                  above ? above->vCoded : nullptr, s.chroma[1]);
+  gridStrengths<2>(cur, left, above, cur.uCodedMask, left ? left->uCodedMask : 0,
+                   above ? above->uCodedMask : 0, s.chroma[0]);
+  gridStrengths<2>(cur, left, above, cur.vCodedMask, left ? left->vCodedMask : 0,
+                   above ? above->vCodedMask : 0, s.chroma[1]);
   return s;
 }
 

@@ -13,9 +13,11 @@ struct MacroblockRecord {
   int8_t halfX = 0;  // -1, 0, +1
   int8_t halfY = 0;
   int8_t mv2[4] = {};  // direct macroblocks: the backward vector (x, y, half x, half y)
-  uint8_t lumaCoded[16] = {};
-  uint8_t uCoded[4] = {};
-  uint8_t vCoded[4] = {};
+  // Blocks with coefficients, for the loop filter: bit 4 × row + column of each luma 4×4
+  // block, bit 2 × row + column of each chroma block.
+  uint16_t lumaCodedMask = 0;
+  uint8_t uCodedMask = 0;
+  uint8_t vCodedMask = 0;
   uint8_t mbType = kMbIntra;
   uint8_t cbp = 0;       // for the loop filter's internal edges
   uint8_t isDirect = 0;  // type 3 in a version 3 B-picture

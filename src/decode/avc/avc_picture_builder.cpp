@@ -202,36 +202,40 @@ void PictureBuilder::makeRecord(int mbx, int mby, const MacroblockData& mb,
     split(by, w, h), r.mv2[1] = int8_t(w), r.mv2[3] = int8_t(h);
   }
   if (mb.type == kMbSkipOrDirect) return;  // no coded flags
-  for (int b = 0; b < 16; ++b) {
-    r.lumaCoded[b] = mb.lumaTotal[b] > 0;
-    r.totalLuma[b] = mb.lumaTotal[b];
-  }
+  // Block order → raster bit (4 × row + column).
+  static constexpr uint8_t kRasterBit[16] = {0, 1, 4, 5, 2, 3, 6, 7, 8, 9, 12, 13, 10, 11, 14, 15};
+  unsigned mask = 0;
+  for (int b = 0; b < 16; ++b) mask |= unsigned(mb.lumaTotal[b] != 0) << kRasterBit[b];
+  r.lumaCodedMask = uint16_t(mask);
+  std::memcpy(r.totalLuma, mb.lumaTotal, 16);
   for (int b = 0; b < 4; ++b) {
-    r.uCoded[b] = mb.chromaCoded[0][b];
-    r.vCoded[b] = mb.chromaCoded[1][b];
+    r.uCodedMask |= uint8_t((mb.chromaCoded[0][b] ? 1 : 0) << b);
+    r.vCodedMask |= uint8_t((mb.chromaCoded[1][b] ? 1 : 0) << b);
     r.totalU[b] = mb.chromaTotal[0][b];
     r.totalV[b] = mb.chromaTotal[1][b];
   }
 }
 
-void PictureBuilder::updateLines(int mbx, int mby) {
+void PictureBuilder::updateLines(int mbx, const PlaneView& y, const PlaneView& u,
+                                 const PlaneView& v) {
   LineBuffers& lines = store_.lines();
-  const int w = store_.width(), cw = store_.chromaWidth();
-  const uint8_t* y = target_->y.data() + size_t(mby) * 16 * w + mbx * 16;
-  const uint8_t* u = target_->u.data() + size_t(mby) * 8 * cw + mbx * 8;
-  const uint8_t* v = target_->v.data() + size_t(mby) * 8 * cw + mbx * 8;
   // The next macroblock's above-left samples, before this row overwrites them.
   lines.cornerY = *lines.topY(mbx * 16 + 15);
   lines.cornerU = *lines.topU(mbx * 8 + 7);
   lines.cornerV = *lines.topV(mbx * 8 + 7);
-  std::memcpy(lines.topY(mbx * 16), y + 15 * w, 16);
-  std::memcpy(lines.topU(mbx * 8), u + 7 * cw, 8);
-  std::memcpy(lines.topV(mbx * 8), v + 7 * cw, 8);
-  for (int k = 0; k < 16; ++k) lines.colY[k] = y[k * w + 15];
-  for (int k = 0; k < 8; ++k) {
-    lines.colU[k] = u[k * cw + 7];
-    lines.colV[k] = v[k * cw + 7];
-  }
+  std::memcpy(lines.topY(mbx * 16), y.at + 15 * y.stride, 16);
+  std::memcpy(lines.topU(mbx * 8), u.at + 7 * u.stride, 8);
+  std::memcpy(lines.topV(mbx * 8), v.at + 7 * v.stride, 8);
+  // Gathered into locals first: byte stores straight into the line buffers could alias the
+  // planes and force every pointer to be reloaded.
+  uint8_t colY[16], colU[8], colV[8];
+  const uint8_t *ya = y.at + 15, *ua = u.at + 7, *va = v.at + 7;
+  const int ys = y.stride, cs = u.stride;
+  for (int k = 0; k < 16; ++k) colY[k] = ya[k * ys];
+  for (int k = 0; k < 8; ++k) colU[k] = ua[k * cs], colV[k] = va[k * cs];
+  std::memcpy(lines.colY, colY, 16);
+  std::memcpy(lines.colU, colU, 8);
+  std::memcpy(lines.colV, colV, 8);
 }
 
 void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
@@ -249,7 +253,9 @@ void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
   // which the processor cannot forward and stalls on.
   makeRecord(mbx, mby, mb, (*records_)[index]);
   const bool linesAfterFilter = ctx_.trueB && ctx_.deblock;
-  if (!linesAfterFilter) updateLines(mbx, mby);
+  // Unfiltered lines come from the macroblock's own buffers: reading them back from the
+  // picture, just written in wide stores, would stall on every byte.
+  if (!linesAfterFilter) updateLines(mbx, {localY_, 16}, {localU_, 8}, {localV_, 8});
   if (ctx_.deblock) {
     const MacroblockRecord* left = mbx > 0 ? &(*records_)[index - 1] : nullptr;
     const MacroblockRecord* above = mby > 0 ? &(*records_)[index - store_.mbCols()] : nullptr;
@@ -257,7 +263,7 @@ void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
         edgeStrengths((*records_)[index], left, above, ctx_.version == 3 || ctx_.version == 5);
     filterMacroblock(FilterPlanes{y, u, v, w, cw}, s, ctx_.quant, ctx_.version);
   }
-  if (linesAfterFilter) updateLines(mbx, mby);
+  if (linesAfterFilter) updateLines(mbx, {y, w}, {u, cw}, {v, cw});
 }
 
 }  // namespace kd::avc

@@ -48,7 +48,13 @@ class PictureBuilder {
   static void directVectors(int colocated, int directDistance, int& forward, int& backward);
 
  private:
-  void updateLines(int mbx, int mby);
+  struct PlaneView {
+    const uint8_t* at;
+    int stride;
+  };
+  // The line buffers take the macroblock's last row and column from these planes (U and V
+  // share a stride).
+  void updateLines(int mbx, const PlaneView& y, const PlaneView& u, const PlaneView& v);
   void makeRecord(int mbx, int mby, const MacroblockData& mb, MacroblockRecord& record) const;
 
   PictureStore& store_;
