@@ -5,6 +5,7 @@
 #include <random>
 
 #include "avc_test_support.h"
+#include "decode/avc/avc_cavlc.h"
 #include "decode/avc/avc_macroblock_parser.h"
 #include "decode/avc/avc_tables.h"
 #include "decode/yuv_to_bgr.h"
@@ -161,6 +162,26 @@ TEST(AvcDecoderEdges, MacroblockSyntaxDetails) {
   EXPECT_EQ(mb.mvY, -2);
   for (int p = 0; p < 2; ++p)
     for (int b = 0; b < 4; ++b) EXPECT_EQ(mb.chromaCoded[p][b], 0);
+  // A level's prefix: 15 leading zeros take a 12-bit suffix, 16 are no code.
+  for (int zeros : {15, 16}) {
+    BitWriter b;
+    b.put(kCoeffToken[0][1][0].code, kCoeffToken[0][1][0].length);  // one coefficient
+    b.put(0, zeros);
+    b.putBit(1);
+    b.put(5, 12);
+    b.put(kTotalZeros[0][0].code, kTotalZeros[0][0].length);
+    b.alignTo(32);
+    BitReader br;
+    br.load(b.bytes().data(), b.bytes().size());
+    int16_t levels[16];
+    const int total = readResidualBlock(br, 0, 16, levels);
+    if (zeros == 16) {
+      EXPECT_EQ(total, -1);
+      continue;
+    }
+    ASSERT_EQ(total, 1);
+    EXPECT_EQ(levels[0], -19);  // level code 15 + 5 + 15 + 2 = 37, odd: -(37 + 1) / 2
+  }
 }
 
 TEST(AvcDecoderEdges, HighQuantFiltersNothingAndGreyStaysGrey) {

@@ -12,12 +12,11 @@ int coeffTokenClass(int nC) {
 
 // One level after the trailing ones; false on a prefix longer than this format allows.
 bool readLevel(BitReader& reader, int& suffixLength, bool firstAfterShortOnes, int& level) {
-  int prefix = 0;
-  while (reader.peek(1) == 0) {
-    if (++prefix > 15) return false;
-    reader.skip(1);
-  }
-  reader.skip(1);
+  // level_prefix: leading zeros before a one, at most 15.
+  const uint32_t next = reader.peek(16);
+  if (next == 0) return false;
+  const int prefix = __builtin_clz(next) - 16;
+  reader.skip(prefix + 1);
   int code = (prefix < 15 ? prefix : 15) << suffixLength;
   int suffixSize = suffixLength;
   if (prefix == 14 && suffixLength == 0) suffixSize = 4;
