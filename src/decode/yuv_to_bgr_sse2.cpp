@@ -63,7 +63,8 @@ inline void storeFour(__m128i pixels, uint8_t* out) {
   const __m128i slide = _mm_mul_epu32(_mm_srli_epi64(pixels, 32), _mm_set1_epi32(-16777216));
   const __m128i pair = _mm_sub_epi64(pixels, slide);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pair);
-  _mm_storeh_pd(reinterpret_cast<double*>(out + 6), _mm_castsi128_pd(pair));
+  // storel_epi64 is an unaligned store; storeh_pd would be a plain (aligned) double store.
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(pair, pair));
 }
 
 // Sixteen pixels of one row as 48 bytes at out; the stores run two bytes further, which the

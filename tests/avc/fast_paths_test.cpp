@@ -84,13 +84,11 @@ void randomStrengths(std::mt19937& rng, Strengths& bs) {
       for (auto& s : e) s = uint8_t(rng() % 5);
 }
 
-bool avx2Here() {
 #if KD_AVC_HAVE_AVX2
+bool avx2Here() {
   return __builtin_cpu_supports("avx2");
-#else
-  return false;
-#endif
 }
+#endif
 
 TEST(AvcFastPaths, LumaLoopFilterMatchesScalar) {
   std::mt19937 rng(3);

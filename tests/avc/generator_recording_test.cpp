@@ -83,7 +83,9 @@ TEST(AvcRecordings, GeneratorRecordingsDecodeToTheEncodersPictures) {
       const std::vector<uint8_t> bgr = toBgr(*expected);
       EXPECT_EQ(0, std::memcmp(bgr.data(), packet.picture()->pixels(), bgr.size()))
           << "picture " << shown;
-      if (shown + 3 < pictures) EXPECT_EQ(delay, 40);
+      if (shown + 3 < pictures) {
+        EXPECT_EQ(delay, 40);
+      }
       ++shown;
     }
     EXPECT_EQ(records, pictures);

@@ -58,8 +58,8 @@ TEST(AvcRoundTrip, DecoderMatchesEncoderReconstruction) {
     VideoEncoderSettings settings = settingsFor(v.version, 80, 64);
     settings.bPictures = v.bPictures;
     settings.swapBytes = v.swapBytes;
-    settings.options["deblock"] = v.deblock ? "1" : "0";
-    settings.options["non-reference"] = v.nonReference ? "1" : "0";
+    settings.options["deblock"] = std::to_string(int(v.deblock));
+    settings.options["non-reference"] = std::to_string(int(v.nonReference));
     const SceneStream s = encodeScene(settings, 14, 10);
     const std::vector<int32_t> stamps = decodeAndCompare(s, v.deblock);
     // Two decodes of delay; output in display order with rising stamps.

@@ -70,24 +70,32 @@ struct Source {
 std::vector<Source> sources() {
   std::vector<Source> list;
   for (const char* codec : {"legacy"})
-    for (int f : {0, 1, 2}) list.push_back({"f" + std::to_string(f) + codec, f, false, codec, 2});
+    for (int f : {0, 1, 2})
+      list.push_back({std::string{'f', char('0' + f)} + codec, f, false, codec, 2});
   for (const char* codec : {"dct", "dct-mc", "mpeg4", "xvid", "avc"}) {
     list.push_back({std::string("s3") + codec, 3, false, codec, 130});
     list.push_back({std::string("l3") + codec, 3, true, codec, 130});
     list.push_back({std::string("f7") + codec, 7, false, codec, 3});
   }
-  for (const char* codec : {"dct-mc", "avc"}) list.push_back({std::string("f8") + codec, 8, false, codec, 135});
+  for (const char* codec : {"dct-mc", "avc"})
+    list.push_back({std::string("f8") + codec, 8, false, codec, 135});
   return list;
 }
 
 const char* extensionOf(int format) {
   switch (format) {
-    case 0: return ".kd";
-    case 1: return ".kdx";
-    case 2: return ".kdq";
-    case 7: return ".ckd";
-    case 8: return ".dat";
-    default: return ".kdz";
+    case 0:
+      return ".kd";
+    case 1:
+      return ".kdx";
+    case 2:
+      return ".kdq";
+    case 7:
+      return ".ckd";
+    case 8:
+      return ".dat";
+    default:
+      return ".kdz";
   }
 }
 
@@ -133,8 +141,7 @@ TEST(DamagedCorpus, EveryFormatAndCodecSurvivesDamage) {
     layout.close();
 
     const std::string damaged = dir.file("damaged" + std::string(extensionOf(s.format)));
-    auto check = [&](const std::vector<uint8_t>& file, const std::string& what,
-                     int atLeastFrames) {
+    auto check = [&](const std::vector<uint8_t>& file, const std::string& what, int atLeastFrames) {
       ++variants;
       kd::testing::writeFileBytes(damaged, file);
       const Outcome o = decodeAll(damaged);
@@ -143,10 +150,13 @@ TEST(DamagedCorpus, EveryFormatAndCodecSurvivesDamage) {
       } else {
         EXPECT_FALSE(o.stopReason.empty()) << what;
       }
-      if (atLeastFrames > 0) EXPECT_GE(o.frames, atLeastFrames) << what;
+      if (atLeastFrames > 0) {
+        EXPECT_GE(o.frames, atLeastFrames) << what;
+      }
     };
     // Truncation: every cut inside the last block keeps the first two blocks' frames.
-    for (size_t cut = bytes.size() - 1; cut > lastBlock; cut -= std::max<size_t>(1, (bytes.size() - lastBlock) / 12))
+    for (size_t cut = bytes.size() - 1; cut > lastBlock;
+         cut -= std::max<size_t>(1, (bytes.size() - lastBlock) / 12))
       check({bytes.begin(), bytes.begin() + long(cut)}, "cut at " + std::to_string(cut), 8);
     for (size_t cut = 0; cut < lastBlock; cut += std::max<size_t>(1, lastBlock / 16))
       check({bytes.begin(), bytes.begin() + long(cut)}, "cut at " + std::to_string(cut), 0);
@@ -155,10 +165,18 @@ TEST(DamagedCorpus, EveryFormatAndCodecSurvivesDamage) {
       auto file = bytes;
       size_t at;
       switch (i % 4) {
-        case 0: at = random() % dataOffset; break;
-        case 1: at = secondBlock + random() % 32; break;
-        case 2: at = dataOffset + random() % 64; break;
-        default: at = dataOffset + random() % (bytes.size() - dataOffset); break;
+        case 0:
+          at = random() % dataOffset;
+          break;
+        case 1:
+          at = secondBlock + random() % 32;
+          break;
+        case 2:
+          at = dataOffset + random() % 64;
+          break;
+        default:
+          at = dataOffset + random() % (bytes.size() - dataOffset);
+          break;
       }
       file[at] ^= uint8_t(1 + random() % 255);
       check(file, "byte " + std::to_string(at) + " flipped", 0);
