@@ -1,7 +1,7 @@
 // AVC decoding speed: a 704 × 576 version-4 stream of the test scene decoded on one core, with
 // the loop filter on and off, next to FFmpeg decoding an H.264 Baseline stream of the same size,
 // frame count and about the same bit rate with one thread.
-// Usage: bench_avc_decode [FRAMES] [QUANT] [--profile]
+// Usage: bench_avc_decode [FRAMES] [QUANT] [--profile | --no-peer]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -24,37 +24,29 @@ namespace {
 
 constexpr int kWidth = 704, kHeight = 576, kRate = 25;
 
-// Best of five runs in processor time (the machine is shared), in frames per second.
+// Processor time of one run, in seconds.
 template <typename F>
-double bestFps(int frames, F&& run) {
-  double best = 0;
-  for (int k = 0; k < 5; ++k) {
-    const std::clock_t t0 = std::clock();
-    run();
-    const double used = double(std::clock() - t0) / CLOCKS_PER_SEC;
-    best = std::max(best, frames / std::max(used, 1e-6));
-  }
-  return best;
+double cpuSeconds(F&& run) {
+  const std::clock_t t0 = std::clock();
+  run();
+  return std::max(double(std::clock() - t0) / CLOCKS_PER_SEC, 1e-6);
 }
 
 // FFmpeg's user time for decoding `path` (its first `frames` pictures, 0: all) with one thread,
-// from its -benchmark line; best of five.
+// from its -benchmark line; negative when it fails.
 double ffmpegSeconds(const std::string& path, int frames) {
   const std::string log = path + ".log";
   const std::string limit = frames > 0 ? " -frames:v " + std::to_string(frames) : "";
   const std::string cmd = "ffmpeg -hide_banner -nostdin -benchmark -threads 1 -i " + path + limit +
                           " -f null - > " + log + " 2>&1";
-  double best = 1e9;
-  for (int k = 0; k < 5; ++k) {
-    if (std::system(cmd.c_str()) != 0) return -1;
-    std::ifstream in(log);
-    std::string line;
-    while (std::getline(in, line)) {
-      const auto at = line.find("utime=");
-      if (at != std::string::npos) best = std::min(best, std::atof(line.c_str() + at + 6));
-    }
+  if (std::system(cmd.c_str()) != 0) return -1;
+  std::ifstream in(log);
+  std::string line;
+  while (std::getline(in, line)) {
+    const auto at = line.find("utime=");
+    if (at != std::string::npos) return std::atof(line.c_str() + at + 6);
   }
-  return best;
+  return -1;
 }
 
 }  // namespace
@@ -115,13 +107,6 @@ int main(int argc, char** argv) {
     for (int k = 0; k < 200; ++k) decodeAll(std::getenv("KD_DEBLOCK_OFF") == nullptr);
     return 0;
   }
-  const double onFps = bestFps(frames, [&] { decodeAll(true); });
-  const double offFps = bestFps(frames, [&] { decodeAll(false); });
-  const double adapterFps = bestFps(frames, [&] { decodeAdapter(true); });
-  std::printf("kdplayer AVC decode, deblock on:  %7.1f f/s\n", onFps);
-  std::printf("kdplayer AVC decode, deblock off: %7.1f f/s\n", offFps);
-  std::printf("kdplayer AVC decode + BGR conversion (adapter), deblock on: %7.1f f/s\n",
-              adapterFps);
 
   // FFmpeg: libx264 Baseline at the same bit rate, decoded with one thread.
   const std::string h264 = (dir / "scene.264").string();
@@ -132,17 +117,38 @@ int main(int argc, char** argv) {
       (dir / "scene.yuv").string() +
       " -c:v libx264 -profile:v baseline -preset medium -g 50 -b:v " + std::to_string(int(kbps)) +
       "k " + h264;
-  if (std::system(encode.c_str()) != 0) {
-    std::printf("FFmpeg with libx264 is not available: no comparison\n");
+  const bool wanted = !(argc > 3 && std::string(argv[3]) == "--no-peer");
+  const bool peer = wanted && std::system(encode.c_str()) == 0;
+  if (wanted && !peer) std::printf("FFmpeg with libx264 is not available: no comparison\n");
+
+  // Rounds that take turns, each figure the best of its rounds: the machine is shared, and
+  // taking turns keeps a busy spell from favouring one side.
+  double on = 1e9, off = 1e9, adapter = 1e9, ffAll = 1e9, ffFirst = 1e9;
+  for (int round = 0; round < 7; ++round) {
+    on = std::min(on, cpuSeconds([&] { decodeAll(true); }));
+    off = std::min(off, cpuSeconds([&] { decodeAll(false); }));
+    adapter = std::min(adapter, cpuSeconds([&] { decodeAdapter(true); }));
+    if (!peer) continue;
+    const double all = ffmpegSeconds(h264, 0), first = ffmpegSeconds(h264, 1);
+    if (all < 0 || first < 0) {
+      std::printf("FFmpeg decode failed: no comparison\n");
+      return 0;
+    }
+    ffAll = std::min(ffAll, all);
+    ffFirst = std::min(ffFirst, first);
+  }
+  const double onFps = frames / on, offFps = frames / off;
+  std::printf("kdplayer AVC decode, deblock on:  %7.1f f/s\n", onFps);
+  std::printf("kdplayer AVC decode, deblock off: %7.1f f/s\n", offFps);
+  std::printf("kdplayer AVC decode + BGR conversion (adapter), deblock on: %7.1f f/s\n",
+              frames / adapter);
+  if (!peer) return 0;
+  // Its start-up (probing, the first picture) is timed apart and taken off.
+  if (ffAll <= ffFirst) {
+    std::printf("FFmpeg timing unusable: no comparison\n");
     return 0;
   }
   const double h264Kbps = double(std::filesystem::file_size(h264)) * 8.0 * kRate / frames / 1000.0;
-  // Its start-up (probing, the first picture) is timed apart and taken off.
-  const double ffAll = ffmpegSeconds(h264, 0), ffFirst = ffmpegSeconds(h264, 1);
-  if (ffAll <= 0 || ffFirst < 0 || ffAll <= ffFirst) {
-    std::printf("FFmpeg decode failed: no comparison\n");
-    return 0;
-  }
   const double ffFps = (frames - 1) / (ffAll - ffFirst);
   std::printf("FFmpeg H.264 Baseline (%.0f kbit/s), -threads 1: %7.1f f/s\n", h264Kbps, ffFps);
   std::printf("ratio kdplayer / FFmpeg: deblock on %.2f, deblock off %.2f\n", onFps / ffFps,

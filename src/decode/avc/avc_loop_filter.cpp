@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "decode/avc/avc_tables.h"
 
@@ -152,6 +153,13 @@ bool avx2Usable() {
 void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, int quant,
                       int version) {
   if (quant > 51 || kAlpha[quant] == 0) return;  // beyond the tables nothing is filtered
+  // Most macroblocks of a quiet picture have no edge to filter at all.
+  uint64_t any[6];
+  static_assert(sizeof any == sizeof strengths.luma + sizeof strengths.chroma);
+  std::memcpy(any, strengths.luma, sizeof strengths.luma);
+  std::memcpy(any + 4, strengths.chroma, sizeof strengths.chroma);
+  const bool ownChroma = version == 3 || version == 5;
+  if ((any[0] | any[1] | any[2] | any[3] | (ownChroma ? any[4] | any[5] : 0)) == 0) return;
   // Chroma strengths: versions 3 and 5 have their own, the others reuse the luma macroblock
   // edges (segments 0-1 for the outer chroma edge, 2-3 for the inner one).
   uint8_t bs[2][2][2][2];
@@ -159,9 +167,8 @@ void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, in
     for (int dir = 0; dir < 2; ++dir)
       for (int edge = 0; edge < 2; ++edge)
         for (int seg = 0; seg < 2; ++seg)
-          bs[c][dir][edge][seg] = (version == 3 || version == 5)
-                                      ? strengths.chroma[c][dir][edge][seg]
-                                      : strengths.luma[dir][0][edge * 2 + seg];
+          bs[c][dir][edge][seg] = ownChroma ? strengths.chroma[c][dir][edge][seg]
+                                            : strengths.luma[dir][0][edge * 2 + seg];
 #if KD_AVC_HAVE_AVX2
   if (avx2Usable()) {
     avx2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
