@@ -38,6 +38,14 @@ struct Avx2 {
   static T absDiff(T a, T b) { return _mm256_abs_epi16(_mm256_sub_epi16(a, b)); }
   static T clamp(T v, T lo, T hi) { return _mm256_min_epi16(_mm256_max_epi16(v, lo), hi); }
   static T select(T mask, T a, T b) { return _mm256_blendv_epi8(b, a, mask); }
+  static T unpacklo8(T a, T b) { return _mm256_unpacklo_epi8(a, b); }
+  static T unpackhi8(T a, T b) { return _mm256_unpackhi_epi8(a, b); }
+  static T unpacklo16(T a, T b) { return _mm256_unpacklo_epi16(a, b); }
+  static T unpackhi16(T a, T b) { return _mm256_unpackhi_epi16(a, b); }
+  static T unpacklo32(T a, T b) { return _mm256_unpacklo_epi32(a, b); }
+  static T unpackhi32(T a, T b) { return _mm256_unpackhi_epi32(a, b); }
+  static T packus(T a, T b) { return _mm256_packus_epi16(a, b); }
+  static T highHalves(T a) { return _mm256_srli_si256(a, 8); }
 };
 
 using Lines = lanes::Lines<Avx2>;
@@ -70,34 +78,14 @@ __attribute__((always_inline)) inline void loadColumns(const uint8_t* low, const
                                                        int stride, __m256i c[8]) {
   __m256i r[8];
   for (int k = 0; k < 8; ++k) r[k] = loadPair(low + k * stride, high + k * stride);
-  const __m256i a0 = _mm256_unpacklo_epi8(r[0], r[1]), a1 = _mm256_unpacklo_epi8(r[2], r[3]);
-  const __m256i a2 = _mm256_unpacklo_epi8(r[4], r[5]), a3 = _mm256_unpacklo_epi8(r[6], r[7]);
-  const __m256i b0 = _mm256_unpacklo_epi16(a0, a1), b1 = _mm256_unpackhi_epi16(a0, a1);
-  const __m256i b2 = _mm256_unpacklo_epi16(a2, a3), b3 = _mm256_unpackhi_epi16(a2, a3);
-  const __m256i d[4] = {_mm256_unpacklo_epi32(b0, b2), _mm256_unpackhi_epi32(b0, b2),
-                        _mm256_unpacklo_epi32(b1, b3), _mm256_unpackhi_epi32(b1, b3)};
-  const __m256i zero = _mm256_setzero_si256();
-  for (int k = 0; k < 4; ++k) {
-    c[2 * k] = _mm256_unpacklo_epi8(d[k], zero);
-    c[2 * k + 1] = _mm256_unpackhi_epi8(d[k], zero);
-  }
+  lanes::rowsToColumns<Avx2>(r, c);
 }
 
 // The inverse of loadColumns.
 __attribute__((always_inline)) inline void storeColumns(uint8_t* low, uint8_t* high, int stride,
                                                         const __m256i c[8]) {
-  __m256i r[8];
-  for (int k = 0; k < 4; ++k) {
-    const __m256i two = _mm256_packus_epi16(c[2 * k], c[2 * k + 1]);
-    r[2 * k] = two;
-    r[2 * k + 1] = _mm256_srli_si256(two, 8);
-  }
-  const __m256i a0 = _mm256_unpacklo_epi8(r[0], r[1]), a1 = _mm256_unpacklo_epi8(r[2], r[3]);
-  const __m256i a2 = _mm256_unpacklo_epi8(r[4], r[5]), a3 = _mm256_unpacklo_epi8(r[6], r[7]);
-  const __m256i b0 = _mm256_unpacklo_epi16(a0, a1), b1 = _mm256_unpackhi_epi16(a0, a1);
-  const __m256i b2 = _mm256_unpacklo_epi16(a2, a3), b3 = _mm256_unpackhi_epi16(a2, a3);
-  const __m256i d[4] = {_mm256_unpacklo_epi32(b0, b2), _mm256_unpackhi_epi32(b0, b2),
-                        _mm256_unpacklo_epi32(b1, b3), _mm256_unpackhi_epi32(b1, b3)};
+  __m256i d[4];
+  lanes::columnsToRows<Avx2>(c, d);
   for (int k = 0; k < 4; ++k) {
     const __m128i lo = _mm256_castsi256_si128(d[k]), hi = _mm256_extracti128_si256(d[k], 1);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(low + 2 * k * stride), lo);

@@ -97,4 +97,39 @@ __attribute__((always_inline)) inline bool filterLines(Lines<V>& l, typename V::
   return true;
 }
 
+// Vertical edges are filtered across columns, so their rows are turned into columns first:
+// eight rows of eight bytes (the low half of each 128-bit part of r[k]; wider vectors transpose
+// one block per 128-bit part) become eight 16-bit column vectors whose lanes run down the rows.
+template <class V>
+inline void transposeBytes(const typename V::T r[8], typename V::T d[4]) {
+  using T = typename V::T;
+  const T a0 = V::unpacklo8(r[0], r[1]), a1 = V::unpacklo8(r[2], r[3]);
+  const T a2 = V::unpacklo8(r[4], r[5]), a3 = V::unpacklo8(r[6], r[7]);
+  const T b0 = V::unpacklo16(a0, a1), b1 = V::unpackhi16(a0, a1);
+  const T b2 = V::unpacklo16(a2, a3), b3 = V::unpackhi16(a2, a3);
+  d[0] = V::unpacklo32(b0, b2), d[1] = V::unpackhi32(b0, b2);
+  d[2] = V::unpacklo32(b1, b3), d[3] = V::unpackhi32(b1, b3);
+}
+
+template <class V>
+inline void rowsToColumns(const typename V::T r[8], typename V::T c[8]) {
+  typename V::T d[4];
+  transposeBytes<V>(r, d);  // d[k]: columns 2k and 2k + 1, eight bytes each
+  for (int k = 0; k < 4; ++k) {
+    c[2 * k] = V::unpacklo8(d[k], V::zero());
+    c[2 * k + 1] = V::unpackhi8(d[k], V::zero());
+  }
+}
+
+// The inverse: d[k] holds rows 2k and 2k + 1, eight bytes each, per 128-bit part.
+template <class V>
+inline void columnsToRows(const typename V::T c[8], typename V::T d[4]) {
+  typename V::T r[8];
+  for (int k = 0; k < 4; ++k) {
+    r[2 * k] = V::packus(c[2 * k], c[2 * k + 1]);
+    r[2 * k + 1] = V::highHalves(r[2 * k]);
+  }
+  transposeBytes<V>(r, d);
+}
+
 }  // namespace kd::avc::lanes

@@ -37,6 +37,14 @@ struct Sse2 {
   static bool any(T mask) { return _mm_movemask_epi8(mask) != 0; }
   static T absDiff(T a, T b) { return _mm_max_epi16(_mm_sub_epi16(a, b), _mm_sub_epi16(b, a)); }
   static T clamp(T v, T lo, T hi) { return _mm_min_epi16(_mm_max_epi16(v, lo), hi); }
+  static T unpacklo8(T a, T b) { return _mm_unpacklo_epi8(a, b); }
+  static T unpackhi8(T a, T b) { return _mm_unpackhi_epi8(a, b); }
+  static T unpacklo16(T a, T b) { return _mm_unpacklo_epi16(a, b); }
+  static T unpackhi16(T a, T b) { return _mm_unpackhi_epi16(a, b); }
+  static T unpacklo32(T a, T b) { return _mm_unpacklo_epi32(a, b); }
+  static T unpackhi32(T a, T b) { return _mm_unpackhi_epi32(a, b); }
+  static T packus(T a, T b) { return _mm_packus_epi16(a, b); }
+  static T highHalves(T a) { return _mm_srli_si128(a, 8); }
   static T select(T mask, T a, T b) {
     return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
   }
@@ -61,41 +69,20 @@ void laneParameters(int bsA, int bsB, int quant, __m128i& bs, __m128i& tc0, int 
   tc0 = _mm_unpacklo_epi64(_mm_set1_epi16(short(tA)), _mm_set1_epi16(short(tB)));
 }
 
-// Eight rows of eight samples at `base` → eight 16-bit column vectors (lanes run down the
-// rows), transposed as bytes before widening.
+// Eight rows of eight samples at `base` → eight 16-bit column vectors.
 __attribute__((always_inline)) inline void loadColumns(const uint8_t* base, int stride,
                                                        __m128i c[8]) {
   __m128i r[8];
   for (int k = 0; k < 8; ++k)
     r[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base + k * stride));
-  const __m128i a0 = _mm_unpacklo_epi8(r[0], r[1]), a1 = _mm_unpacklo_epi8(r[2], r[3]);
-  const __m128i a2 = _mm_unpacklo_epi8(r[4], r[5]), a3 = _mm_unpacklo_epi8(r[6], r[7]);
-  const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
-  const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
-  const __m128i d[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2),
-                        _mm_unpacklo_epi32(b1, b3), _mm_unpackhi_epi32(b1, b3)};
-  const __m128i zero = _mm_setzero_si128();
-  for (int k = 0; k < 4; ++k) {
-    c[2 * k] = _mm_unpacklo_epi8(d[k], zero);
-    c[2 * k + 1] = _mm_unpackhi_epi8(d[k], zero);
-  }
+  lanes::rowsToColumns<Sse2>(r, c);
 }
 
-// The inverse of loadColumns: column vectors back into eight rows of eight samples.
+// The inverse of loadColumns.
 __attribute__((always_inline)) inline void storeColumns(uint8_t* base, int stride,
                                                         const __m128i c[8]) {
-  __m128i r[8];
-  for (int k = 0; k < 4; ++k) {
-    const __m128i two = _mm_packus_epi16(c[2 * k], c[2 * k + 1]);
-    r[2 * k] = two;
-    r[2 * k + 1] = _mm_srli_si128(two, 8);
-  }
-  const __m128i a0 = _mm_unpacklo_epi8(r[0], r[1]), a1 = _mm_unpacklo_epi8(r[2], r[3]);
-  const __m128i a2 = _mm_unpacklo_epi8(r[4], r[5]), a3 = _mm_unpacklo_epi8(r[6], r[7]);
-  const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
-  const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
-  const __m128i d[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2),
-                        _mm_unpacklo_epi32(b1, b3), _mm_unpackhi_epi32(b1, b3)};
+  __m128i d[4];
+  lanes::columnsToRows<Sse2>(c, d);
   for (int k = 0; k < 4; ++k) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(base + 2 * k * stride), d[k]);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(base + (2 * k + 1) * stride),
