@@ -88,7 +88,7 @@ bool generateRecording(const GeneratorOptions& o, std::string& error) {
   GeneratorOptions withDefaults = o;
   // Players read IMA ADPCM sound only from recordings whose codec nibble is 2.
   if (o.audio == "ima" && o.codec == "opaque" && !o.encoder.options.count("nibble"))
-    withDefaults.encoder.options["nibble"] = "2";
+    withDefaults.encoder.options["nibble"] = std::string(1, '2');
   if (withDefaults.resolutionCode < 0)
     withDefaults.resolutionCode = o.formatVersion == 7 || o.formatVersion == 8 ? 135 : 130;
   return generate(withDefaults, error);

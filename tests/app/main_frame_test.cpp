@@ -1,10 +1,11 @@
 // Start-up pieces: the main window opens a recording and keeps four recent files; the desktop
 // registration is written once and rewritten only when it changes.
+#include "app/main_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <QSettings>
 
-#include "app/main_frame.h"
 #include "common/temp_dir.h"
 #include "platform/shell_registration.h"
 #include "synth/base/recording_writer.h"
@@ -35,7 +36,7 @@ TEST(MainFrame, OpensARecordingAndKeepsFourRecentFiles) {
   QSettings().clear();
   MainFrame frame;
   for (int i = 0; i < 6; ++i) {
-    const std::string path = makeRecording(dir, "r" + std::to_string(i) + ".kdz");
+    const std::string path = makeRecording(dir, std::string{'r', char('0' + i)} + ".kdz");
     ASSERT_TRUE(frame.openRecording(QString::fromStdString(path), true));
   }
   EXPECT_TRUE(frame.summaryText().contains("3 張畫面"));
