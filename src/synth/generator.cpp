@@ -75,6 +75,19 @@ struct PendingFrame {
   std::vector<uint8_t> sound;
 };
 
+// The container writer's view of a pending record; sound sets the audio flag.
+WriterRecord writerRecordOf(const PendingFrame& r) {
+  WriterRecord w{r.frame.kind,
+                 r.frame.flags,
+                 r.frame.timeStamp,
+                 r.frame.payload.data(),
+                 uint32_t(r.frame.payload.size()),
+                 r.sound.data(),
+                 uint32_t(r.sound.size())};
+  if (!r.sound.empty()) w.flags |= frame_flags::kAudio;
+  return w;
+}
+
 bool generate(const GeneratorOptions& o, std::string& error);
 
 }  // namespace
@@ -155,29 +168,10 @@ bool generate(const GeneratorOptions& o, std::string& error) {
       recordsInBlock = 0;
     }
     if (channels == 1) {
-      PendingFrame& r = records[0];
-      WriterRecord w{r.frame.kind,
-                     r.frame.flags,
-                     r.frame.timeStamp,
-                     r.frame.payload.data(),
-                     uint32_t(r.frame.payload.size()),
-                     r.sound.data(),
-                     uint32_t(r.sound.size())};
-      if (!r.sound.empty()) w.flags |= frame_flags::kAudio;
-      if (!writer.addFrame(w)) return false;
+      if (!writer.addFrame(writerRecordOf(records[0]))) return false;
     } else {
       WriterRecord w[4];
-      for (size_t c = 0; c < 4 && c < records.size(); ++c) {
-        PendingFrame& r = records[c];
-        w[c] = {r.frame.kind,
-                r.frame.flags,
-                r.frame.timeStamp,
-                r.frame.payload.data(),
-                uint32_t(r.frame.payload.size()),
-                r.sound.data(),
-                uint32_t(r.sound.size())};
-        if (!r.sound.empty()) w[c].flags |= frame_flags::kAudio;
-      }
+      for (size_t c = 0; c < 4 && c < records.size(); ++c) w[c] = writerRecordOf(records[c]);
       if (!writer.addMultiFrame(first.timeStamp, w)) return false;
     }
     ++recordsInBlock;
