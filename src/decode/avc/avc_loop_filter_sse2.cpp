@@ -55,12 +55,6 @@ using lanes::kChromaLines;
 using lanes::kChromaLumaType;
 using lanes::kLumaLines;
 
-template <lanes::Mode mode>
-__attribute__((always_inline)) inline bool filterLines(Lines& l, __m128i alpha, __m128i beta,
-                                                       __m128i bs, __m128i tc0) {
-  return lanes::filterLines<Sse2, mode>(l, alpha, beta, bs, tc0);
-}
-
 // Per-lane strengths and tc0 for two 4-sample segments.
 void laneParameters(int bsA, int bsB, int quant, __m128i& bs, __m128i& tc0, int tcExtra = 0) {
   const int tA = (bsA > 0 && bsA < 4) ? kTc0[quant][bsA - 1] + tcExtra : 0;
@@ -114,7 +108,7 @@ void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quan
       Lines l{{r[3], r[2], r[1], r[0]}, {r[4], r[5], r[6], r[7]}};
       __m128i bsv, tc0;
       laneParameters(segA, segB, quant, bsv, tc0);
-      if (!filterLines<kLumaLines>(l, alpha, beta, bsv, tc0)) continue;
+      if (!lanes::filterLines<Sse2, kLumaLines>(l, alpha, beta, bsv, tc0)) continue;
       r[0] = l.p[3], r[1] = l.p[2], r[2] = l.p[1], r[3] = l.p[0];
       r[4] = l.q[0], r[5] = l.q[1], r[6] = l.q[2], r[7] = l.q[3];
       storeColumns(base, stride, r);
@@ -133,7 +127,7 @@ void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quan
       }
       __m128i bsv, tc0;
       laneParameters(segA, segB, quant, bsv, tc0);
-      if (!filterLines<kLumaLines>(l, alpha, beta, bsv, tc0)) continue;
+      if (!lanes::filterLines<Sse2, kLumaLines>(l, alpha, beta, bsv, tc0)) continue;
       for (int k = 0; k < 3; ++k) {
         store8(q - (k + 1) * stride, l.p[k]);
         store8(q + k * stride, l.q[k]);
@@ -158,7 +152,7 @@ void filterChromaEdgesIn(uint8_t* c, int stride, const uint8_t bs[2][2][2], int 
     Lines l{{r[3], r[2], r[1], r[0]}, {r[4], r[5], r[6], r[7]}};
     __m128i bsv, tc0;
     laneParameters(segA, segB, quant, bsv, tc0, tcExtra);
-    if (!filterLines<mode>(l, alpha, beta, bsv, tc0)) continue;
+    if (!lanes::filterLines<Sse2, mode>(l, alpha, beta, bsv, tc0)) continue;
     r[0] = l.p[3], r[1] = l.p[2], r[2] = l.p[1], r[3] = l.p[0];
     r[4] = l.q[0], r[5] = l.q[1], r[6] = l.q[2], r[7] = l.q[3];
     storeColumns(base, stride, r);
@@ -174,7 +168,7 @@ void filterChromaEdgesIn(uint8_t* c, int stride, const uint8_t bs[2][2][2], int 
     }
     __m128i bsv, tc0;
     laneParameters(segA, segB, quant, bsv, tc0, tcExtra);
-    if (!filterLines<mode>(l, alpha, beta, bsv, tc0)) continue;
+    if (!lanes::filterLines<Sse2, mode>(l, alpha, beta, bsv, tc0)) continue;
     for (int k = 0; k < 2; ++k) {
       store8(q - (k + 1) * stride, l.p[k]);
       store8(q + k * stride, l.q[k]);
