@@ -9,13 +9,13 @@
 #include <ctime>
 #include <vector>
 
-#include "decode/decoded_picture.h"
+#include "playback/caption_info.h"
 #include "playback/picture_transfer.h"
 #include "playback/qt/dib_presenter.h"
 #include "playback/qt/display_resources.h"
 #include "playback/qt/picture_widget.h"
+#include "recording/decoded_picture.h"
 #include "synth/base/test_scene.h"
-#include "tools/caption_info.h"
 
 using namespace kd;
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "decode/decoded_picture.h"
 #include "playback/motion_zones.h"
+#include "recording/decoded_picture.h"
 
 namespace kd {
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "decode/decoded_picture.h"
 #include "playback/colour_adjuster.h"
 #include "playback/picture_transfer.h"
 #include "playback/presenter.h"
+#include "recording/decoded_picture.h"
 
 namespace kd {
 

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "decode/decoded_picture.h"
 #include "playback/presenter.h"
+#include "recording/decoded_picture.h"
 
 namespace kd {
 

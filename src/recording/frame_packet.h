@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "decode/decoded_picture.h"
+#include "recording/decoded_picture.h"
 
 namespace kd {
 
@@ -20,7 +20,9 @@ constexpr uint16_t kMarker1 = 0x0002;
 constexpr uint16_t kCodecMask = 0x00F0;
 constexpr uint16_t kTopDown = 0x4000;  // DCT codec: second transform and rows top to bottom
 constexpr uint16_t kAudio = 0x8000;
-inline int codecFamily(uint16_t flags) { return (flags & kCodecMask) >> 4; }
+inline int codecFamily(uint16_t flags) {
+  return (flags & kCodecMask) >> 4;
+}
 }  // namespace frame_flags
 
 class FramePacket {

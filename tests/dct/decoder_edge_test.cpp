@@ -14,7 +14,7 @@
 #include "decode/dct/motion_vectors.h"
 #include "decode/dct/post_filter.h"
 #include "decode/dct/vlc_tables.h"
-#include "decode/decoded_picture.h"
+#include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 #include "synth/base/test_scene.h"
 #include "synth/dct/bit_writer.h"

@@ -9,7 +9,7 @@
 #include "decode/dct/dct_decoder.h"
 #include "decode/dct/legacy_dct_decoder.h"
 #include "decode/dct/motion_dct_decoder.h"
-#include "decode/decoded_picture.h"
+#include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 #include "synth/base/test_scene.h"
 #include "synth/dct/dct_encoder.h"

@@ -6,10 +6,10 @@
 
 #include "decode/dct/dct_decoder.h"
 #include "decode/dct/motion_dct_decoder.h"
-#include "decode/decoded_picture.h"
 #include "decode/dispatch/decoder_factory.h"
 #include "decode/dispatch/picture_transfer.h"
 #include "decode/dispatch/recording_decoder.h"
+#include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 #include "recording/recording_info.h"
 #include "synth/base/test_scene.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/temp_dir.h"
-#include "decode/decoded_picture.h"
 #include "decode/dispatch/picture_transfer.h"
+#include "recording/decoded_picture.h"
 #include "synth/base/test_scene.h"
 #include "synth/dct/dct_encoder.h"
 #include "synth/dct/legacy_dct_encoder.h"

@@ -1,6 +1,6 @@
 // The caption overlay against its rectangles: positions per mask and scale mode, rectangle
 // outlines, the GMT label and the glyph-by-glyph redraw of the time lines.
-#include "tools/caption_overlay.h"
+#include "playback/qt/caption_overlay.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "pixel_helpers.h"
-#include "tools/caption_info.h"
+#include "playback/caption_info.h"
 
 namespace kd {
 namespace {

@@ -7,14 +7,14 @@
 #include <thread>
 #include <vector>
 
-#include "decode/decoded_picture.h"
 #include "pixel_helpers.h"
+#include "playback/caption_info.h"
 #include "playback/picture_transfer.h"
 #include "playback/qt/dib_presenter.h"
 #include "playback/qt/display_resources.h"
 #include "playback/qt/picture_widget.h"
 #include "playback/qt/side_pictures.h"
-#include "tools/caption_info.h"
+#include "recording/decoded_picture.h"
 
 namespace kd {
 namespace {

@@ -7,13 +7,13 @@
 #include <thread>
 #include <vector>
 
-#include "decode/decoded_picture.h"
+#include "playback/caption_info.h"
 #include "playback/colour_adjuster.h"
 #include "playback/picture_delivery.h"
 #include "playback/qt/dib_presenter.h"
 #include "playback/qt/display_resources.h"
 #include "playback/qt/picture_widget.h"
-#include "tools/caption_info.h"
+#include "recording/decoded_picture.h"
 
 namespace kd {
 namespace {

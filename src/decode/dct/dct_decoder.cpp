@@ -6,7 +6,7 @@
 #include "decode/dct/colour_planes.h"
 #include "decode/dct/post_filter.h"
 #include "decode/dct/vlc_tables.h"
-#include "decode/decoded_picture.h"
+#include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 
 namespace kd {

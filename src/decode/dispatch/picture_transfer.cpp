@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "decode/decoded_picture.h"
+#include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 
 namespace kd {

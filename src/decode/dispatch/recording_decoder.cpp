@@ -1,7 +1,7 @@
 #include "decode/dispatch/recording_decoder.h"
 
-#include "decode/decoded_picture.h"
 #include "decode/dispatch/decoder_factory.h"
+#include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 #include "recording/recording_info.h"
 

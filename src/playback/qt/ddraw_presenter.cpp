@@ -1,11 +1,11 @@
 #include "playback/qt/ddraw_presenter.h"
 
+#include "playback/caption_info.h"
+#include "playback/qt/caption_overlay.h"
 #include "playback/qt/display_resources.h"
 #include "playback/qt/picture_widget.h"
 #include "playback/qt/read_back.h"
 #include "playback/qt/stretch_copy.h"
-#include "tools/caption_info.h"
-#include "tools/caption_overlay.h"
 
 namespace kd {
 

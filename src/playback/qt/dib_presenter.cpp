@@ -3,11 +3,11 @@
 #include <QPainter>
 
 #include "platform/big5_text.h"
+#include "playback/caption_info.h"
+#include "playback/qt/caption_overlay.h"
 #include "playback/qt/display_resources.h"
 #include "playback/qt/picture_widget.h"
 #include "playback/qt/side_pictures.h"
-#include "tools/caption_info.h"
-#include "tools/caption_overlay.h"
 
 namespace kd {
 

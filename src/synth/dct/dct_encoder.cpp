@@ -8,7 +8,7 @@
 #include "decode/dct/motion_vectors.h"
 #include "decode/dct/post_filter.h"
 #include "decode/dct/vlc_tables.h"
-#include "decode/decoded_picture.h"
+#include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 #include "synth/dct/block_coder.h"
 #include "synth/dct/motion_search.h"

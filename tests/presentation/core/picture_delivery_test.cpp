@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "decode/decoded_picture.h"
 #include "playback/colour_adjuster.h"
 #include "playback/presenter.h"
+#include "recording/decoded_picture.h"
 
 namespace kd {
 namespace {

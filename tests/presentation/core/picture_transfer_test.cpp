@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "decode/decoded_picture.h"
+#include "recording/decoded_picture.h"
 
 namespace kd {
 namespace {

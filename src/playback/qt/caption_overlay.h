@@ -8,8 +8,8 @@
 #include <QRect>
 #include <cstdint>
 
-#include "tools/caption_info.h"
-#include "tools/caption_layout.h"
+#include "playback/caption_info.h"
+#include "playback/caption_layout.h"
 
 namespace kd {
 

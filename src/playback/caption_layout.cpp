@@ -1,6 +1,6 @@
-#include "tools/caption_layout.h"
+#include "playback/caption_layout.h"
 
-#include "tools/caption_info.h"
+#include "playback/caption_info.h"
 
 namespace kd {
 

@@ -1,4 +1,4 @@
-#include "decode/decoded_picture.h"
+#include "recording/decoded_picture.h"
 
 #include <cstring>
 

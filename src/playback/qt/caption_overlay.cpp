@@ -1,4 +1,4 @@
-#include "tools/caption_overlay.h"
+#include "playback/qt/caption_overlay.h"
 
 #include <QColor>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "tools/caption_info.h"
+#include "playback/caption_info.h"
 
 #include "platform/clock.h"
 
