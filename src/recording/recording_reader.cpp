@@ -71,7 +71,17 @@ bool RecordingReader::open(RecordingInfo& info, int mode, int channel) {
     framesBefore_[i] = sum;
     sum += index_[i].frameCount;
   }
-  cursorPosition_ = uint64_t(index_[0].offset) + blockHeaderSize();
+  if (formatVersion == 8) {
+    cursorPosition_ = uint64_t(index_[0].offset) + blockHeaderSize();
+  } else {
+    // Reading the first block's header again leaves its values current (spare byte 1 of a long
+    // format 3 file comes from the first block, not the last one indexed).
+    BlockIndexEntry first;
+    uint32_t next;
+    if (!readBlockHeader(index_[0].offset, first, next))
+      return openFailed("cannot read the first block header again");
+    cursorPosition_ = file_.position();
+  }
   cursorBlock_ = 0;
   cursorFrame_ = 0;
   state_ = 1;
@@ -87,30 +97,37 @@ void RecordingReader::appendEntry(const BlockIndexEntry& entry) {
   totalFrames_ += entry.frameCount;
 }
 
-bool RecordingReader::buildIndex() {
+// Reads the block header at `position` into `entry` and `next`; a long format 3 header also
+// replaces spare byte 1 and the current block value, as every header read does.
+bool RecordingReader::readBlockHeader(uint64_t position, BlockIndexEntry& entry, uint32_t& next) {
   const uint32_t headerSize = blockHeaderSize();
-  uint64_t position = dataOffset;
   uint8_t h[176];
-  for (;;) {
-    file_.seek(position);
-    if (!file_.readExact(h, headerSize)) break;
-    BlockIndexEntry e{uint32_t(position), 0, 0};
-    uint32_t next;
-    if (headerSize == 176) {
-      e.timeStamp = le32(h + 4);
-      e.frameCount = le16(h + 8);
-      spare1 = h[12];
-      lastBlockValue_ = le32(h + 16);
-      next = le32(h + 24);
-    } else if (headerSize == 14) {
-      next = le32(h + 4);
-      e.frameCount = le16(h + 8);
-      e.timeStamp = le32(h + 10);
-    } else {
-      next = le32(h + 4);
-      e.frameCount = le16(h + 8);
-      e.timeStamp = le32(h + 12);
-    }
+  file_.seek(position);
+  if (!file_.readExact(h, headerSize)) return false;
+  entry = {uint32_t(position), 0, 0};
+  if (headerSize == 176) {
+    entry.timeStamp = le32(h + 4);
+    entry.frameCount = le16(h + 8);
+    spare1 = h[12];
+    currentBlockValue_ = le32(h + 16);
+    next = le32(h + 24);
+  } else if (headerSize == 14) {
+    next = le32(h + 4);
+    entry.frameCount = le16(h + 8);
+    entry.timeStamp = le32(h + 10);
+  } else {
+    next = le32(h + 4);
+    entry.frameCount = le16(h + 8);
+    entry.timeStamp = le32(h + 12);
+  }
+  return true;
+}
+
+bool RecordingReader::buildIndex() {
+  uint64_t position = dataOffset;
+  BlockIndexEntry e;
+  uint32_t next;
+  while (readBlockHeader(position, e, next)) {
     appendEntry(e);
     // Only forward links inside the file are followed, so a damaged chain cannot loop.
     if (next == 0xFFFFFFFFu || next >= fileSize_ || next <= position) break;

@@ -46,6 +46,8 @@ class RecordingReader : public RecordingInfo {
   virtual int64_t blockTime(int block) const;
   uint32_t blockTimeStamp(int block) const;
   uint32_t blockOffset(int block) const;
+  // Long format 3: the 32-bit value at offset 16 of the block header read last.
+  uint32_t currentBlockValue() const { return currentBlockValue_; }
   int channel() const { return channel_; }
   // Format 8: the verbatim 32-byte block headers (clip writing copies them).
   const std::vector<std::array<uint8_t, 32>>& format8BlockHeaders() const { return raw8_; }
@@ -59,6 +61,7 @@ class RecordingReader : public RecordingInfo {
  private:
   bool openFailed(const std::string& reason);
   bool readFailed(const std::string& reason);
+  bool readBlockHeader(uint64_t position, BlockIndexEntry& entry, uint32_t& next);
   bool buildIndex();
   bool buildFormat8Index();
   void appendEntry(const BlockIndexEntry& entry);
@@ -72,7 +75,7 @@ class RecordingReader : public RecordingInfo {
   int state_ = 0;
   File file_;
   uint64_t fileSize_ = 0;
-  uint32_t lastBlockValue_ = 0;  // the 32-bit value of a long format 3 block header
+  uint32_t currentBlockValue_ = 0;  // the 32-bit value at 16 of a long format 3 block header
   uint32_t totalFrames_ = 0;
   int blockCount_ = 0;
   std::vector<BlockIndexEntry> index_;

@@ -196,3 +196,37 @@ TEST(RecordingReader, RecordWriterMatchesTheLayouts) {
   EXPECT_EQ(le32(&bytes[17 + 12]), 3u);
   EXPECT_EQ(le32(&bytes[41]), (0x8040u << 16) | 2);
 }
+
+// Every block header read of a long format 3 file replaces spare byte 1 and the block value;
+// open ends by reading the first block's header again, and frame reads skip headers.
+TEST(RecordingReader, LongFormat3KeepsTheFirstBlockHeaderValues) {
+  TempDir dir;
+  RecordingInfo h = fixtureHeader(3, true);
+  RecordingWriter w;
+  ASSERT_TRUE(w.create(dir.file("s.kdz"), h));
+  for (int b = 0; b < 3; ++b) {
+    w.setLongBlockBytes(uint8_t(0x41 + b), 0x1000u + uint32_t(b));
+    ASSERT_TRUE(w.beginBlock(fixtureFrame(b, 0, false).stamp));
+    for (int j = 0; j < 2; ++j) {
+      FixtureFrame f = fixtureFrame(b, j, false);
+      ASSERT_TRUE(w.addFrame(
+          {f.kind, f.flags, f.stamp, f.video.data(), uint32_t(f.video.size()), nullptr, 0}));
+    }
+  }
+  ASSERT_TRUE(w.finish());
+
+  RecordingReader r;
+  ASSERT_TRUE(openFile(r, dir.file("s.kdz"))) << r.lastError();
+  EXPECT_EQ(r.spare1, 0x41);
+  EXPECT_EQ(r.currentBlockValue(), 0x1000u);
+  PictureFrame p(0, 64, 64);
+  for (int b = 0; b < 3; ++b)
+    for (int j = 0; j < 2; ++j) {
+      ASSERT_TRUE(r.readFrame(p)) << r.lastError();
+      expectFrame(p, b, j, false);
+    }
+  ASSERT_TRUE(r.readFrame(p, 2, 1));
+  ASSERT_TRUE(r.readFrame(p, 0, 0));
+  EXPECT_EQ(r.spare1, 0x41);
+  EXPECT_EQ(r.currentBlockValue(), 0x1000u);
+}

@@ -14,12 +14,30 @@ constexpr uint64_t kTicksTo1970 = 621355968000000000ull;
 // Line standard and size class of a long format 3 header for a resolution code.
 void longSizeClass(int code, uint8_t& lines240, uint8_t& sizeClass) {
   switch (code) {
-    case 18: lines240 = 1; sizeClass = 0; break;
-    case 21: lines240 = 1; sizeClass = 1; break;
-    case 130: lines240 = 0; sizeClass = 1; break;
-    case 28: lines240 = 1; sizeClass = 3; break;
-    case 137: lines240 = 0; sizeClass = 3; break;
-    default: lines240 = 0; sizeClass = 0; break;  // 131
+    case 18:
+      lines240 = 1;
+      sizeClass = 0;
+      break;
+    case 21:
+      lines240 = 1;
+      sizeClass = 1;
+      break;
+    case 130:
+      lines240 = 0;
+      sizeClass = 1;
+      break;
+    case 28:
+      lines240 = 1;
+      sizeClass = 3;
+      break;
+    case 137:
+      lines240 = 0;
+      sizeClass = 3;
+      break;
+    default:  // 131
+      lines240 = 0;
+      sizeClass = 0;
+      break;
   }
 }
 
@@ -35,6 +53,7 @@ bool RecordingWriter::create(const std::string& path, RecordingInfo& header) {
   format_ = header.formatVersion;
   longVariant_ = format_ == 3 && header.signature[0] == 'S';
   spare1_ = header.spare1;
+  blockValue_ = 0;
   blockOffset_ = previousOffset_ = -1;
   blockFrames_ = 0;
   return writeHeader(header);
@@ -83,8 +102,8 @@ bool RecordingWriter::writeHeader(RecordingInfo& header) {
     putFixedText(&h[704], 576, header.cardName);
     return file_.write(h.data(), h.size()) || fail("write failed");
   }
-  return header.write(file_) != 0 || fail("cannot compose a header of format " +
-                                           std::to_string(format_));
+  return header.write(file_) != 0 ||
+         fail("cannot compose a header of format " + std::to_string(format_));
 }
 
 bool RecordingWriter::patchBlock() {
@@ -129,6 +148,7 @@ bool RecordingWriter::beginBlock(uint32_t timeStamp) {
   } else if (longVariant_) {
     put32(h + 4, timeStamp);
     h[12] = spare1_;
+    put32(h + 16, blockValue_);
     put32(h + 24, 0xFFFFFFFFu);
     size = 176;
   } else if (format_ == 7) {
@@ -143,6 +163,11 @@ bool RecordingWriter::beginBlock(uint32_t timeStamp) {
     size = 16;
   }
   return file_.write(h, size) || fail("write failed");
+}
+
+void RecordingWriter::setLongBlockBytes(uint8_t spare1, uint32_t value) {
+  spare1_ = spare1;
+  blockValue_ = value;
 }
 
 bool RecordingWriter::addFrame(const WriterRecord& r) {

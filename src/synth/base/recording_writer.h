@@ -27,6 +27,9 @@ class RecordingWriter {
   bool create(const std::string& path, RecordingInfo& header);
   // Starts a new frame block; the previous block's next offset and frame count are patched.
   bool beginBlock(uint32_t timeStamp);
+  // Long format 3: byte 12 and the 32-bit value at offset 16 of the blocks begun from now on
+  // (the header's spare byte 1 and 0 until set).
+  void setLongBlockBytes(uint8_t spare1, uint32_t value);
   // One frame record (formats 0–3 and 7).
   bool addFrame(const WriterRecord& record);
   // One format 8 record carrying all four channels.
@@ -45,6 +48,7 @@ class RecordingWriter {
   int format_ = 0;
   bool longVariant_ = false;
   uint8_t spare1_ = 0;
+  uint32_t blockValue_ = 0;
   int64_t blockOffset_ = -1;
   int64_t previousOffset_ = -1;
   uint32_t blockFrames_ = 0;
