@@ -1,8 +1,10 @@
 // kdtool adjust: brightness, contrast, saturation and hue of a 24-bit BMP (a snapshot or a plain
 // picture), by the same rules the player applies to a snapshot picture shown in its view.
+#include <cstdio>
+
 #include "cli/command.h"
 #include "playback/colour_ops.h"
-#include "recording/bmp_picture.h"
+#include "recording/snapshot_image.h"
 
 namespace kd::cli {
 
@@ -24,11 +26,15 @@ int run(const std::vector<std::string>& args) {
   }
   const std::string& in = opt.positional()[0];
   const std::string& out = opt.positional()[1];
-  BmpPicture picture;
-  std::string error;
-  if (!picture.load(in, error)) return fail(in, error);
-  applyColourSet(picture.pixels.data(), picture.width, picture.height, colours, 3);
-  if (!picture.save(out, error)) return fail(out, error);
+  // The snapshot's metadata rides along unchanged.
+  SnapshotImage picture;
+  auto failed = [&] {
+    std::fprintf(stderr, "kdtool: %s\n", picture.lastError().c_str());
+    return 1;
+  };
+  if (!picture.load(SnapshotImage::kBmp, in)) return failed();
+  applyColourSet(picture.pixels().data(), picture.width(), picture.height(), colours, 3);
+  if (!picture.save(SnapshotImage::kBmp, out)) return failed();
   return 0;
 }
 

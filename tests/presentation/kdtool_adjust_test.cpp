@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/temp_dir.h"
-#include "recording/bmp_picture.h"
+#include "recording/snapshot_image.h"
 
 namespace kd {
 namespace {
@@ -25,29 +25,30 @@ std::string adjust(const std::string& options, const std::string& in, const std:
 
 TEST(KdtoolAdjust, SnapshotKeepsItsMetadata) {
   TempDir dir;
-  BmpPicture snapshot;
-  snapshot.width = 4;
-  snapshot.height = 2;
-  snapshot.pixels.assign(4 * 2 * 3, 128);
-  snapshot.pixels[0] = 255;  // blue
-  snapshot.pixels[1] = 0;    // green
-  snapshot.pixels[2] = 10;   // red
-  // Flags: time and camera name.
-  snapshot.metadata = {0x05, 1, 2, 3, 4, 3, 0, 'C', 'a', 'm'};
-  std::string error;
-  ASSERT_TRUE(snapshot.save(dir.file("in.bmp"), error)) << error;
-  EXPECT_EQ(readFileBytes(dir.file("in.bmp")).size(), 54u + 24 + 10);
+  SnapshotImage snapshot;
+  std::vector<uint8_t> pixels(4 * 2 * 3, 128);
+  pixels[0] = 255;  // blue
+  pixels[1] = 0;    // green
+  pixels[2] = 10;   // red
+  snapshot.setPicture(4, 2, std::move(pixels));
+  snapshot.setTime(0x04030201);
+  snapshot.setCameraName("Cam");
+  ASSERT_TRUE(snapshot.save(SnapshotImage::kBmp, dir.file("in.bmp"))) << snapshot.lastError();
+  // Headers, two 12-byte rows, then flags, time and the counted name.
+  EXPECT_EQ(readFileBytes(dir.file("in.bmp")).size(), 54u + 24 + 1 + 4 + 2 + 3);
 
   int status = 0;
   adjust("--brightness 200", dir.file("in.bmp"), dir.file("out.bmp"), &status);
   ASSERT_EQ(status, 0);
-  BmpPicture result;
-  ASSERT_TRUE(result.load(dir.file("out.bmp"), error)) << error;
-  EXPECT_EQ(result.pixels[0], 255);
-  EXPECT_EQ(result.pixels[1], 254);
-  EXPECT_EQ(result.pixels[2], 20);
-  EXPECT_EQ(result.pixels[3], 255);
-  EXPECT_EQ(result.metadata, snapshot.metadata);
+  SnapshotImage result;
+  ASSERT_TRUE(result.load(SnapshotImage::kBmp, dir.file("out.bmp"))) << result.lastError();
+  EXPECT_EQ(result.pixels()[0], 255);
+  EXPECT_EQ(result.pixels()[1], 254);
+  EXPECT_EQ(result.pixels()[2], 20);
+  EXPECT_EQ(result.pixels()[3], 255);
+  EXPECT_EQ(result.flags(), SnapshotImage::kHasTime | SnapshotImage::kHasCameraName);
+  EXPECT_EQ(result.time(), 0x04030201u);
+  EXPECT_EQ(result.cameraName(), "Cam");
 
   // Neutral values copy the picture unchanged.
   adjust("--brightness 100 --contrast 100 --saturation 100 --hue 100", dir.file("in.bmp"),
@@ -77,15 +78,15 @@ TEST(KdtoolAdjust, PlainTopDownBmpWithPaddedRows) {
   int status = 0;
   adjust("--contrast 200", dir.file("plain.bmp"), dir.file("out.bmp"), &status);
   ASSERT_EQ(status, 0);
-  BmpPicture result;
-  std::string error;
-  ASSERT_TRUE(result.load(dir.file("out.bmp"), error)) << error;
-  ASSERT_EQ(result.width, 3);
-  ASSERT_EQ(result.height, 2);
-  EXPECT_EQ(result.pixels[0], 0);    // bottom row first: 60 clamps to 0
-  EXPECT_EQ(result.pixels[9], 255);  // top row: 200 clamps to 255
-  EXPECT_TRUE(result.metadata.empty());
-  EXPECT_EQ(readFileBytes(dir.file("out.bmp")).size(), 54u + 2 * 12);
+  SnapshotImage result;
+  ASSERT_TRUE(result.load(SnapshotImage::kBmp, dir.file("out.bmp"))) << result.lastError();
+  ASSERT_EQ(result.width(), 3);
+  ASSERT_EQ(result.height(), 2);
+  EXPECT_EQ(result.pixels()[0], 0);    // bottom row first: 60 clamps to 0
+  EXPECT_EQ(result.pixels()[9], 255);  // top row: 200 clamps to 255
+  EXPECT_EQ(result.flags(), 0);
+  // Rows padded to 12 bytes, then the metadata block's lone flags byte.
+  EXPECT_EQ(readFileBytes(dir.file("out.bmp")).size(), 54u + 2 * 12 + 1);
 }
 
 TEST(KdtoolAdjust, RefusesBadValuesAndFiles) {
@@ -105,9 +106,9 @@ TEST(KdtoolAdjust, RefusesBadValuesAndFiles) {
   file[10] = 54;
   file[14] = 40;
   file[18] = 0x00;
-  file[19] = 0x40;  // 16384 wide
+  file[19] = 0x10;  // 4096 × 4096
   file[22] = 0x00;
-  file[23] = 0x40;
+  file[23] = 0x10;
   file[26] = 1;
   file[28] = 24;
   writeFileBytes(dir.file("short.bmp"), file);
