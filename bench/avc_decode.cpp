@@ -1,7 +1,9 @@
-// AVC decoding speed: a 704 × 576 version-4 stream of the test scene decoded on one core, with
-// the loop filter on and off, next to FFmpeg decoding an H.264 Baseline stream of the same size,
-// frame count and about the same bit rate with one thread.
-// Usage: bench_avc_decode [FRAMES] [QUANT] [--profile | --no-peer]
+// AVC decoding speed: 704 × 576 version-4 streams of the test scene decoded on one core, with
+// the loop filter on and off, next to FFmpeg decoding an H.264 Baseline stream of the same
+// pictures, frame count and about the same bit rate with one thread. Two streams: the
+// generator's default, and one coded with "prefer-still" off, whose neighbouring vectors mostly
+// differ, so most macroblock edges are filtered (the loop filter's worst case).
+// Usage: bench_avc_decode [FRAMES] [QUANT] [--no-peer] [--profile[=varied]]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -49,51 +51,105 @@ double ffmpegSeconds(const std::string& path, int frames) {
   return -1;
 }
 
-}  // namespace
+struct Stream {
+  const char* name;
+  std::vector<EncodedFrame> records;
+  double kbps = 0;
+  std::string h264;  // FFmpeg's peer stream, empty when there is none
+};
 
-int main(int argc, char** argv) {
-  const int frames = argc > 1 ? std::atoi(argv[1]) : 250;
-  const int quant = argc > 2 ? std::atoi(argv[2]) : 28;
-  setDiagnosticStream(nullptr);
-  const auto dir = std::filesystem::temp_directory_path() / "kd-bench-avc";
-  std::filesystem::create_directories(dir);
-
-  // The stream, and the same pictures as raw Y'CbCr for FFmpeg's encoder.
+// Codes the scene; `varied` turns the encoder's preference for the zero vector off. The same
+// pictures go to `yuvPath` as raw Y'CbCr for FFmpeg's encoder.
+Stream makeStream(const char* name, int frames, int quant, bool varied,
+                  const std::string& yuvPath) {
   VideoEncoderSettings settings;
   settings.width = kWidth;
   settings.height = kHeight;
   settings.avcVersion = 4;
   settings.quant = quant;
-  settings.options["repeat-every"] = "0";
+  settings.options["repeat-every"] = std::string(1, '0');
+  settings.options["prefer-still"] = std::string(1, varied ? '0' : '1');
   avc::AvcEncoder encoder(settings);
-  std::vector<EncodedFrame> records;
-  std::ofstream raw(dir / "scene.yuv", std::ios::binary);
+  Stream s{name, {}, 0, {}};
+  std::ofstream raw;
+  if (!yuvPath.empty()) raw.open(yuvPath, std::ios::binary);
   size_t bytes = 0;
   for (int i = 0; i < frames; ++i) {
     const RgbImage image = renderTestScene(kWidth, kHeight, i);
-    const avc::SourcePicture p = avc::toSourcePicture(image, kWidth, kHeight);
-    raw.write(reinterpret_cast<const char*>(p.y.data()), std::streamsize(p.y.size()));
-    raw.write(reinterpret_cast<const char*>(p.u.data()), std::streamsize(p.u.size()));
-    raw.write(reinterpret_cast<const char*>(p.v.data()), std::streamsize(p.v.size()));
+    if (raw.is_open()) {
+      const avc::SourcePicture p = avc::toSourcePicture(image, kWidth, kHeight);
+      for (const auto* plane : {&p.y, &p.u, &p.v})
+        raw.write(reinterpret_cast<const char*>(plane->data()), std::streamsize(plane->size()));
+    }
     for (auto& r : encoder.encode(image, uint32_t(40 * (i + 1)), i % 50 == 0)) {
       bytes += r.payload.size();
-      records.push_back(std::move(r));
+      s.records.push_back(std::move(r));
     }
   }
-  raw.close();
-  const double kbps = bytes * 8.0 * kRate / frames / 1000.0;
-  std::printf("stream: %d frames %dx%d, version 4, quant %d, %.0f kbit/s at %d f/s\n", frames,
-              kWidth, kHeight, quant, kbps, kRate);
+  s.kbps = bytes * 8.0 * kRate / frames / 1000.0;
+  return s;
+}
 
-  auto decodeAll = [&](bool deblock) {
-    avc::AvcDecoder decoder;
-    for (const EncodedFrame& r : records)
-      decoder.decode(r.payload.data(), r.payload.size(), r.kind, r.timeStamp, deblock);
-  };
+// libx264 Baseline at `kbps`: true when FFmpeg made it.
+bool encodePeer(const std::string& yuvPath, double kbps, const std::string& h264) {
+  const std::string encode =
+      "ffmpeg -hide_banner -nostdin -loglevel error -y -f rawvideo "
+      "-pix_fmt yuv420p -s " +
+      std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -r 25 -i " + yuvPath +
+      " -c:v libx264 -profile:v baseline -preset medium -g 50 -b:v " + std::to_string(int(kbps)) +
+      "k " + h264;
+  return std::system(encode.c_str()) == 0;
+}
+
+void decodeAll(const Stream& s, bool deblock) {
+  avc::AvcDecoder decoder;
+  for (const EncodedFrame& r : s.records)
+    decoder.decode(r.payload.data(), r.payload.size(), r.kind, r.timeStamp, deblock);
+}
+
+struct Figures {
+  double on = 1e9, off = 1e9, adapter = 1e9, ffAll = 1e9, ffFirst = 1e9;
+  bool peerOk = true;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> numbers, flags;
+  for (int i = 1; i < argc; ++i) (argv[i][0] == '-' ? flags : numbers).push_back(argv[i]);
+  const int frames = numbers.size() > 0 ? std::atoi(numbers[0].c_str()) : 250;
+  const int quant = numbers.size() > 1 ? std::atoi(numbers[1].c_str()) : 28;
+  auto has = [&](const char* f) { return std::find(flags.begin(), flags.end(), f) != flags.end(); };
+  setDiagnosticStream(nullptr);
+  const auto dir = std::filesystem::temp_directory_path() / "kd-bench-avc";
+  std::filesystem::create_directories(dir);
+
+  if (has("--profile") || has("--profile=varied")) {
+    // Decoding only, repeated: for a profiler.
+    const Stream s = makeStream("", frames, quant, has("--profile=varied"), "");
+    for (int k = 0; k < 200; ++k) decodeAll(s, std::getenv("KD_DEBLOCK_OFF") == nullptr);
+    return 0;
+  }
+  const bool wanted = !has("--no-peer");
+  const std::string yuv = (dir / "scene.yuv").string();
+  std::vector<Stream> streams;
+  for (bool varied : {false, true}) {
+    streams.push_back(makeStream(varied ? "varied vectors" : "default", frames, quant, varied,
+                                 wanted ? yuv : ""));
+    Stream& s = streams.back();
+    std::printf("stream %s: %d frames %dx%d, version 4, quant %d, %.0f kbit/s at %d f/s\n", s.name,
+                frames, kWidth, kHeight, quant, s.kbps, kRate);
+    const std::string h264 = (dir / (varied ? "varied.264" : "default.264")).string();
+    if (wanted && encodePeer(yuv, s.kbps, h264))
+      s.h264 = h264;
+    else if (wanted)
+      std::printf("FFmpeg with libx264 is not available: no comparison\n");
+  }
+
   PictureFrame packet(0, kWidth, kHeight);
-  auto decodeAdapter = [&](bool deblock) {
+  auto decodeAdapter = [&](const Stream& s, bool deblock) {
     std::unique_ptr<VideoDecoder> decoder = makeAvcDecoderAdapter();
-    for (const EncodedFrame& r : records) {
+    for (const EncodedFrame& r : s.records) {
       std::copy(r.payload.begin(), r.payload.end(), packet.video());
       packet.videoSize = uint32_t(r.payload.size());
       packet.kind = r.kind;
@@ -102,56 +158,46 @@ int main(int argc, char** argv) {
       decoder->decodeFrameTimed(packet, delay, deblock);
     }
   };
-  if (argc > 3 && std::string(argv[3]) == "--profile") {
-    // Decoding only, repeated: for a profiler.
-    for (int k = 0; k < 200; ++k) decodeAll(std::getenv("KD_DEBLOCK_OFF") == nullptr);
-    return 0;
-  }
-
-  // FFmpeg: libx264 Baseline at the same bit rate, decoded with one thread.
-  const std::string h264 = (dir / "scene.264").string();
-  const std::string encode =
-      "ffmpeg -hide_banner -nostdin -loglevel error -y -f rawvideo "
-      "-pix_fmt yuv420p -s " +
-      std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -r 25 -i " +
-      (dir / "scene.yuv").string() +
-      " -c:v libx264 -profile:v baseline -preset medium -g 50 -b:v " + std::to_string(int(kbps)) +
-      "k " + h264;
-  const bool wanted = !(argc > 3 && std::string(argv[3]) == "--no-peer");
-  const bool peer = wanted && std::system(encode.c_str()) == 0;
-  if (wanted && !peer) std::printf("FFmpeg with libx264 is not available: no comparison\n");
 
   // Rounds that take turns, each figure the best of its rounds: the machine is shared, and
   // taking turns keeps a busy spell from favouring one side.
-  double on = 1e9, off = 1e9, adapter = 1e9, ffAll = 1e9, ffFirst = 1e9;
+  std::vector<Figures> figures(streams.size());
   for (int round = 0; round < 7; ++round) {
-    on = std::min(on, cpuSeconds([&] { decodeAll(true); }));
-    off = std::min(off, cpuSeconds([&] { decodeAll(false); }));
-    adapter = std::min(adapter, cpuSeconds([&] { decodeAdapter(true); }));
-    if (!peer) continue;
-    const double all = ffmpegSeconds(h264, 0), first = ffmpegSeconds(h264, 1);
-    if (all < 0 || first < 0) {
-      std::printf("FFmpeg decode failed: no comparison\n");
-      return 0;
+    for (size_t k = 0; k < streams.size(); ++k) {
+      const Stream& s = streams[k];
+      Figures& f = figures[k];
+      f.on = std::min(f.on, cpuSeconds([&] { decodeAll(s, true); }));
+      f.off = std::min(f.off, cpuSeconds([&] { decodeAll(s, false); }));
+      f.adapter = std::min(f.adapter, cpuSeconds([&] { decodeAdapter(s, true); }));
+      if (s.h264.empty() || !f.peerOk) continue;
+      const double all = ffmpegSeconds(s.h264, 0), first = ffmpegSeconds(s.h264, 1);
+      if (all < 0 || first < 0) {
+        f.peerOk = false;
+        continue;
+      }
+      f.ffAll = std::min(f.ffAll, all);
+      f.ffFirst = std::min(f.ffFirst, first);
     }
-    ffAll = std::min(ffAll, all);
-    ffFirst = std::min(ffFirst, first);
   }
-  const double onFps = frames / on, offFps = frames / off;
-  std::printf("kdplayer AVC decode, deblock on:  %7.1f f/s\n", onFps);
-  std::printf("kdplayer AVC decode, deblock off: %7.1f f/s\n", offFps);
-  std::printf("kdplayer AVC decode + BGR conversion (adapter), deblock on: %7.1f f/s\n",
-              frames / adapter);
-  if (!peer) return 0;
-  // Its start-up (probing, the first picture) is timed apart and taken off.
-  if (ffAll <= ffFirst) {
-    std::printf("FFmpeg timing unusable: no comparison\n");
-    return 0;
+
+  std::printf("\n%-16s %10s %10s %10s %10s %9s %9s\n", "stream (f/s)", "deblock on", "off", "+BGR",
+              "FFmpeg", "ratio on", "ratio off");
+  for (size_t k = 0; k < streams.size(); ++k) {
+    const Stream& s = streams[k];
+    const Figures& f = figures[k];
+    const double onFps = frames / f.on, offFps = frames / f.off;
+    std::printf("%-16s %10.1f %10.1f %10.1f", s.name, onFps, offFps, frames / f.adapter);
+    // FFmpeg's start-up (probing, the first picture) is timed apart and taken off.
+    if (s.h264.empty() || !f.peerOk || f.ffAll <= f.ffFirst) {
+      std::printf(" %10s\n", s.h264.empty() ? "-" : "unusable");
+      continue;
+    }
+    const double ffFps = (frames - 1) / (f.ffAll - f.ffFirst);
+    std::printf(" %10.1f %9.2f %9.2f\n", ffFps, onFps / ffFps, offFps / ffFps);
   }
-  const double h264Kbps = double(std::filesystem::file_size(h264)) * 8.0 * kRate / frames / 1000.0;
-  const double ffFps = (frames - 1) / (ffAll - ffFirst);
-  std::printf("FFmpeg H.264 Baseline (%.0f kbit/s), -threads 1: %7.1f f/s\n", h264Kbps, ffFps);
-  std::printf("ratio kdplayer / FFmpeg: deblock on %.2f, deblock off %.2f\n", onFps / ffFps,
-              offFps / ffFps);
+  for (const Stream& s : streams)
+    if (!s.h264.empty())
+      std::printf("FFmpeg peer for %s: H.264 Baseline %.0f kbit/s, -threads 1\n", s.name,
+                  double(std::filesystem::file_size(s.h264)) * 8.0 * kRate / frames / 1000.0);
   return 0;
 }

@@ -27,6 +27,7 @@ AvcEncoder::AvcEncoder(const VideoEncoderSettings& settings)
   deblock_ = option("deblock") != "0";
   nonReference_ = option("non-reference") == "1" && version_ > 3;
   bPictures_ = settings.bPictures && version_ == 3;
+  preferStill_ = option("prefer-still") != "0";
   if (!option("repeat-every").empty())
     repeatEvery_ = std::max(0, std::atoi(option("repeat-every").c_str()));
 }
@@ -83,7 +84,7 @@ void AvcEncoder::codePicture(const SourcePicture& picture, uint32_t displayStamp
 
   PictureBuilder builder(store_);
   builder.begin(PictureContext{version_, quant_, trueB, deblock_, directDistance}, target, records);
-  CodingParams params{version_, quant_, frameType, trueB, directDistance};
+  CodingParams params{version_, quant_, frameType, trueB, directDistance, preferStill_};
   MacroblockCoder coder(store_, builder, picture, params, records);
   for (int mby = 0; mby < store_.mbRows(); ++mby)
     for (int mbx = 0; mbx < store_.mbCols(); ++mbx) coder.code(mbx, mby, writer);

@@ -7,7 +7,9 @@
 // Options: "deblock" (1: the decoder is expected to filter, 0: not), "non-reference" (1: every
 // second P-picture of versions 4 and 5 is a non-reference picture), "repeat-every" (N: every
 // N-th non-key picture is sent as a repeat record, as a recorder does with a dropped picture;
-// default 12, 0 never). Pictures equal to the one before are always sent as repeats.
+// default 12, 0 never), "prefer-still" (0: keep every searched vector, even one that barely beats
+// the zero vector, so neighbouring vectors mostly differ; default 1). Pictures equal to the one
+// before are always sent as repeats.
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -48,7 +50,7 @@ class AvcEncoder : public VideoEncoder {
 
   VideoEncoderSettings settings_;
   int width_, height_, version_, quant_;
-  bool deblock_ = true, nonReference_ = false, bPictures_ = false;
+  bool deblock_ = true, nonReference_ = false, bPictures_ = false, preferStill_ = true;
   PictureStore store_;
   bool haveStore_ = false;
   std::deque<uint32_t> stamps_;  // display stamps not yet given to a record

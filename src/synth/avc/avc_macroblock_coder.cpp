@@ -233,7 +233,7 @@ void MacroblockCoder::codeI(int mbx, int mby, BitWriter& writer) {
 
 void MacroblockCoder::codeP(int mbx, int mby, BitWriter& writer) {
   MotionResult m = search(store_.forward(), mbx, mby);
-  if (m.mvX != 0 || m.mvY != 0) {
+  if (params_.preferStill && (m.mvX != 0 || m.mvY != 0)) {
     // A vector that barely beats standing still costs its bits and breaks the neighbours' edges.
     ReferencePicture& ref = store_.forward();
     const int still = sad16x16(srcY_, 16, ref.yAt(mbx * 16, mby * 16), ref.yStride);

@@ -19,6 +19,7 @@ struct CodingParams {
   int frameType = 0;  // 0 I, 1 P, 2 B (version 3) or non-reference P
   bool trueB = false;
   int directDistance = 0;
+  bool preferStill = true;  // a vector that barely beats the zero vector gives way to it
 };
 
 class MacroblockCoder {
