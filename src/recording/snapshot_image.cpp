@@ -235,17 +235,25 @@ bool SnapshotImage::saveJpeg() {
 }
 
 bool SnapshotImage::load(int type, const std::string& path) {
+  return loadFile(type, path, true);
+}
+
+bool SnapshotImage::loadCaption(int type, const std::string& path) {
+  return loadFile(type, path, false);
+}
+
+bool SnapshotImage::loadFile(int type, const std::string& path, bool withPixels) {
   error_.clear();
   clear();
   path_ = path;
   if (type == kNone) return false;
   if (type != kBmp && type != kJpeg) return fail("unknown snapshot type " + std::to_string(type));
-  const bool ok = type == kBmp ? loadBmp() : loadJpeg();
+  const bool ok = type == kBmp ? loadBmp(withPixels) : loadJpeg(withPixels);
   if (!ok) clear();
   return ok;
 }
 
-bool SnapshotImage::loadBmp() {
+bool SnapshotImage::loadBmp(bool withPixels) {
   File file;
   if (!file.open(path_, File::Mode::Read)) return fail(file.lastError());
   const uint64_t fileLength = file.length();
@@ -274,18 +282,21 @@ bool SnapshotImage::loadBmp() {
     return fail("the pixels (" + std::to_string(stride * uint64_t(rows)) + " bytes from offset " +
                 std::to_string(pixelOffset) + ") run past the end of the " +
                 std::to_string(fileLength) + "-byte file");
-  const size_t rowBytes = size_t(width) * 3;
-  pixels_.assign(rowBytes * size_t(rows), 0);
-  std::vector<uint8_t> row(stride);
-  file.seek(pixelOffset);
-  for (int64_t r = 0; r < rows; ++r) {
-    if (!file.readExact(row.data(), stride))
-      return fail("short read in the pixels" + at(pixelOffset + uint64_t(r) * stride));
-    const int64_t target = topDown ? rows - 1 - r : r;
-    std::memcpy(&pixels_[size_t(target) * rowBytes], row.data(), rowBytes);
+  if (withPixels) {
+    const size_t rowBytes = size_t(width) * 3;
+    pixels_.assign(rowBytes * size_t(rows), 0);
+    std::vector<uint8_t> row(stride);
+    file.seek(pixelOffset);
+    for (int64_t r = 0; r < rows; ++r) {
+      if (!file.readExact(row.data(), stride))
+        return fail("short read in the pixels" + at(pixelOffset + uint64_t(r) * stride));
+      const int64_t target = topDown ? rows - 1 - r : r;
+      std::memcpy(&pixels_[size_t(target) * rowBytes], row.data(), rowBytes);
+    }
   }
   width_ = width;
   height_ = int(rows);
+  file.seek(pixelEnd);
   // The metadata block follows the pixels; a plain BMP simply has none.
   const size_t tailSize = size_t(std::min<uint64_t>(fileLength - pixelEnd, kMaxMetadataSize));
   std::vector<uint8_t> tail(tailSize);
@@ -294,34 +305,42 @@ bool SnapshotImage::loadBmp() {
   return true;
 }
 
-bool SnapshotImage::loadJpeg() {
+bool SnapshotImage::loadJpeg(bool withPixels) {
   if (!endsWith(path_, ".jpg")) return fail("a JPEG snapshot's name ends with .jpg");
   File file;
   if (!file.open(path_, File::Mode::Read)) return fail(file.lastError());
   const uint64_t fileLength = file.length();
   if (fileLength > kMaxJpegFileSize)
     return fail("too large for a snapshot (" + std::to_string(fileLength) + " bytes)");
-  std::vector<uint8_t> bytes(static_cast<size_t>(fileLength));
-  if (!file.readExact(bytes.data(), bytes.size())) return fail("cannot read: " + file.lastError());
   // The last 4 bytes count the trailer bytes before them: width, height and the metadata block.
   if (fileLength < 4 + 8 + 1)
     return fail("no snapshot trailer (file of " + std::to_string(fileLength) + " bytes)");
   const uint64_t lengthAt = fileLength - 4;
-  const uint32_t trailerLength = le32(&bytes[size_t(lengthAt)]);
+  uint8_t lengthBytes[4];
+  file.seek(lengthAt);
+  if (!file.readExact(lengthBytes, 4)) return fail("cannot read: " + file.lastError());
+  const uint32_t trailerLength = le32(lengthBytes);
   if (trailerLength < 8 + 1 || trailerLength > 8 + kMaxMetadataSize || trailerLength > lengthAt)
     return fail("trailer length " + std::to_string(trailerLength) + at(lengthAt) +
                 " does not fit a snapshot trailer in the " + std::to_string(fileLength) +
                 "-byte file");
-  const size_t trailerAt = size_t(lengthAt - trailerLength);
-  const int32_t width = int32_t(le32(&bytes[trailerAt]));
-  const int32_t height = int32_t(le32(&bytes[trailerAt + 4]));
+  // Only the trailer for a caption; the whole file when the picture is decoded too.
+  const uint64_t readFrom = withPixels ? 0 : lengthAt - trailerLength;
+  std::vector<uint8_t> bytes(static_cast<size_t>(lengthAt - readFrom));
+  file.seek(readFrom);
+  if (!file.readExact(bytes.data(), bytes.size())) return fail("cannot read: " + file.lastError());
+  const uint64_t trailerAt = lengthAt - trailerLength;
+  const uint8_t* trailer = &bytes[size_t(trailerAt - readFrom)];
+  const int32_t width = int32_t(le32(trailer));
+  const int32_t height = int32_t(le32(trailer + 4));
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
     return fail("implausible picture size " + std::to_string(width) + "x" + std::to_string(height) +
                 " in the trailer" + at(trailerAt));
-  if (!parseMetadata(&bytes[trailerAt + 8], trailerLength - 8, true, trailerAt + 8)) return false;
-  std::string reason;
+  if (!parseMetadata(trailer + 8, trailerLength - 8, true, trailerAt + 8)) return false;
   if (trailerAt == 0) return fail("no JPEG data before the trailer");
-  if (!decodeSnapshotJpeg(bytes.data(), trailerAt, width, height, pixels_, reason))
+  std::string reason;
+  if (withPixels &&
+      !decodeSnapshotJpeg(bytes.data(), size_t(trailerAt), width, height, pixels_, reason))
     return fail(reason);
   width_ = width;
   height_ = height;

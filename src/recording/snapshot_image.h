@@ -24,6 +24,9 @@ class SnapshotImage {
   // Reads a snapshot (or a plain picture) of `type`; true when pixels were loaded. On failure the
   // picture and metadata are empty and lastError() says what and where.
   bool load(int type, const std::string& path);
+  // As load, but takes only the sizes and the metadata and leaves pixels() empty: what a folder
+  // listing needs, without decoding every picture.
+  bool loadCaption(int type, const std::string& path);
 
   // Bottom-up BGR rows, width × 3 bytes each; takes the buffer.
   void setPicture(int width, int height, std::vector<uint8_t> pixels);
@@ -57,8 +60,9 @@ class SnapshotImage {
  private:
   bool saveBmp();
   bool saveJpeg();
-  bool loadBmp();
-  bool loadJpeg();
+  bool loadFile(int type, const std::string& path, bool withPixels);
+  bool loadBmp(bool withPixels);
+  bool loadJpeg(bool withPixels);
   // Reads a metadata block from `data`; `exact`: it must fill `size` completely (the JPEG
   // trailer), otherwise a short block keeps the fields read whole (the end of a BMP).
   bool parseMetadata(const uint8_t* data, size_t size, bool exact, uint64_t offset);

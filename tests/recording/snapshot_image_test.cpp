@@ -81,6 +81,13 @@ TEST(SnapshotRoundTrip, BothTypesKeepPictureAndMetadata) {
       EXPECT_EQ(read.pixels(), original.pixels());
     else
       EXPECT_LE(maxDifference(read.pixels(), original.pixels()), 12);
+    // The caption alone: sizes and metadata, no pixels.
+    SnapshotImage caption;
+    ASSERT_TRUE(caption.loadCaption(type, written.path())) << caption.lastError();
+    EXPECT_EQ(caption.width(), 64);
+    EXPECT_EQ(caption.height(), 48);
+    EXPECT_TRUE(caption.pixels().empty());
+    expectSameMetadata(caption, original);
   }
 }
 
