@@ -47,12 +47,24 @@ class BufferStream : public QIODevice {
     Buffer b{tag, std::vector<char>(count * 2), 0};
     std::memcpy(b.bytes.data(), samples, count * 2);
     buffers_.push_back(std::move(b));
+    queuedBytes_ += qint64(count * 2);
   }
   void clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     buffers_.clear();
     handedOut_.clear();
     position_ = 0;
+    queuedBytes_ = 0;
+    startBytes_ = -1;
+    started_ = false;
+    waited_ = 0;
+  }
+  // A sink fills its whole buffer the moment it starts. Sound shorter than that would be
+  // followed at once by a stretch of silence (the next buffer comes a frame later), so the
+  // first sound waits until it can fill `bytes`, or until it has waited that long.
+  void startWhenQueued(qint64 bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    startBytes_ = bytes;
   }
   qint64 position() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -72,6 +84,15 @@ class BufferStream : public QIODevice {
  protected:
   qint64 readData(char* data, qint64 max) override {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!started_ && startBytes_ >= 0) {
+      started_ = queuedBytes_ >= startBytes_ || waited_ >= startBytes_;
+    }
+    if (!started_) {
+      if (!buffers_.empty()) waited_ += max;
+      std::memset(data, 0, size_t(max));
+      position_ += max;
+      return max;
+    }
     qint64 done = 0;
     while (done < max && !buffers_.empty()) {
       Buffer& b = buffers_.front();
@@ -80,6 +101,7 @@ class BufferStream : public QIODevice {
       b.sent += size_t(n);
       done += n;
       position_ += n;
+      queuedBytes_ -= n;
       if (b.sent == b.bytes.size()) {
         handedOut_.push_back(Finished{b.tag, position_});
         buffers_.pop_front();
@@ -101,6 +123,10 @@ class BufferStream : public QIODevice {
   std::deque<Buffer> buffers_;
   std::deque<Finished> handedOut_;
   qint64 position_ = 0;
+  qint64 queuedBytes_ = 0;  // not yet handed out
+  qint64 startBytes_ = -1;  // not known before the sink has started
+  bool started_ = false;
+  qint64 waited_ = 0;  // silence handed out while sound was queued, before the start
 };
 
 class QtAudioSink : public AudioSink {
@@ -120,6 +146,7 @@ class QtAudioSink : public AudioSink {
     stream_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     sink_.start(&stream_);
     if (sink_.error() != QAudio::NoError) return false;
+    stream_.startWhenQueued(sink_.bufferSize());
     poll_.start();
     return true;
   }
@@ -133,6 +160,7 @@ class QtAudioSink : public AudioSink {
     stream_.clear();
     reporter_.cancelPending();
     sink_.start(&stream_);
+    stream_.startWhenQueued(sink_.bufferSize());
   }
   void setVolume(double level) override { sink_.setVolume(level); }
 
