@@ -1,11 +1,43 @@
-// kdplayer: start-up.
+// kdplayer: start-up. `kdplayer FILE` opens FILE; `kdplayer --grab OUT.png ... FILE` opens it,
+// takes the steps asked for and writes what the player shows (see grab_options.h).
 #include <QApplication>
+#include <QTimer>
+#include <cstdio>
 
+#include "app/grab_options.h"
+#include "app/grab_run.h"
 #include "app/player_application.h"
+#include "app/player_document.h"
+#include "app/start_time.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  kd::GrabOptions options;
+  QString error;
+  if (!kd::parseCommandLine(app.arguments(), options, error)) {
+    std::fprintf(stderr,
+                 "kdplayer: %s\nusage: kdplayer [FILE]\n"
+                 "       kdplayer --grab OUT.png [--seek B:F] [--pause] [--speed STEP] "
+                 "[--wait MS] [--full-screen] FILE\n",
+                 qPrintable(error));
+    return 2;
+  }
   kd::PlayerApplication player(app);
-  if (!player.start(app.arguments())) return 1;
-  return app.exec();
+  if (!player.start(options.file)) return 1;
+  if (qEnvironmentVariableIsSet("KD_TRACE_FIRST_PICTURE")) {
+    QObject::connect(
+        player.document(), &kd::CKadrelPlayerDoc::frameShown, &app,
+        [] {
+          static bool said = false;
+          if (said) return;
+          said = true;
+          std::fprintf(stderr, "first picture: %lld ms\n", kd::millisecondsSinceProcessStart());
+        },
+        Qt::QueuedConnection);
+  }
+  if (!options.grab) return app.exec();
+  kd::GrabRun grab(player, options);
+  QTimer::singleShot(0, &grab, [&grab] { grab.start(); });
+  app.exec();
+  return grab.exitCode();
 }

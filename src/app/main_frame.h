@@ -1,36 +1,75 @@
 #pragma once
-// The single top-level window: menus, the recent-file list and, until the player view lands,
-// a summary of the open recording.
+// CMainFrame: the single top-level window. It holds the player view as its only client, the main
+// menu, the context menu, the recent-file list and the full-screen mode.
 #include <QMainWindow>
+#include <QRect>
 #include <QStringList>
+#include <map>
 
-class QLabel;
+class QAction;
 class QMenu;
 
 namespace kd {
 
-class MainFrame : public QMainWindow {
+class CKadrelPlayerDoc;
+class CKadrelPlayerView;
+
+class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
   static constexpr int kRecentFiles = 4;
+  static constexpr int kFirstClientWidth = 640;
+  static constexpr int kFirstClientHeight = 480;
 
-  MainFrame();
-  ~MainFrame() override;
-  // Probes and opens `path`; false (with a message box unless quiet) when it cannot be opened.
-  bool openRecording(const QString& path, bool quiet = false);
-  void closeRecording();
-  QString summaryText() const;
+  explicit CMainFrame(CKadrelPlayerDoc& document);
+  ~CMainFrame() override;
+
+  CKadrelPlayerView* view() { return view_; }
+  // The menu command with this id (57601, 32771, …); null when there is none.
+  QAction* action(int id) const;
+  QMenu* contextMenu() { return contextMenu_; }
+
+  // The client area: the view's size.
+  QSize clientSize() const;
+  // Resizes the window so that its client area is `client`, the top-left corner kept.
+  void resizeClient(QSize client);
+  // Fits the window to a new picture size: in full screen the window is centred, its middle at two
+  // fifths of the screen height, and full screen is left; otherwise the top-left corner stays.
+  void fitClient(QSize client);
+  QSize nonClientSize() const;
+
+  bool isFullScreenMode() const { return fullScreen_; }
+  void toggleFullScreen();
+  // The window rectangle whose client area covers the screen.
+  QRect fullScreenRect() const;
+
   QStringList recentFiles() const;
+  void addRecentFile(const QString& path);
+  void refreshMenuState();
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void buildMenus();
-  void addRecentFile(const QString& path);
-  void refreshRecentMenu();
-  void showAbout();
+  void buildContextMenu();
+  QAction* addCommand(QMenu* menu, int id, const QString& text);
+  void refreshRecentEntries();
+  QRect screenRect() const;
 
-  QLabel* summary_ = nullptr;
-  QMenu* recentMenu_ = nullptr;
+  CKadrelPlayerDoc& document_;
+  CKadrelPlayerView* view_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
+  QMenu* contextMenu_ = nullptr;
+  QAction* recentSeparator_ = nullptr;
+  QList<QAction*> recentEntries_;
+  std::map<int, QAction*> actions_;
+
+  bool fullScreen_ = false;
+  QRect savedGeometry_;
+  QSize savedClient_;
 };
 
 }  // namespace kd

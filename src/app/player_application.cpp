@@ -1,8 +1,10 @@
 #include "app/player_application.h"
 
 #include "app/main_frame.h"
+#include "app/player_document.h"
 #include "platform/qt/qt_audio_sink.h"
 #include "platform/shell_registration.h"
+#include "playback/wave_device.h"
 
 namespace kd {
 
@@ -11,16 +13,26 @@ PlayerApplication::PlayerApplication(QApplication& app) : app_(app) {
   app_.setApplicationName("KD Player_TC");
 }
 
-PlayerApplication::~PlayerApplication() = default;
+PlayerApplication::~PlayerApplication() {
+  // The document closes its recording while the frame and the view still exist.
+  if (document_) document_->close(false, true);
+  frame_.reset();
+  document_.reset();
+}
 
-bool PlayerApplication::start(const QStringList& arguments) {
+bool PlayerApplication::start(const QString& file) {
   // Rewritten at every start; a failure (read-only home, say) is ignored.
   registerFileTypes(QApplication::applicationFilePath().toStdString());
-  // Sound goes to the system's outputs through Qt Multimedia (KD_AUDIO_SINK=null silences it).
+  // Sound goes to the system's outputs through Qt Multimedia (KD_AUDIO_SINK=null silences it);
+  // a machine without a sound device plays silently.
   registerQtAudioDevices();
-  frame_ = std::make_unique<MainFrame>();
+  document_ = std::make_unique<CKadrelPlayerDoc>(clock_, waveDeviceSoundFactory(clock_));
+  frame_ = std::make_unique<CMainFrame>(*document_);
+  document_->attach(frame_.get(), frame_->view());
+  QObject::connect(document_.get(), &CKadrelPlayerDoc::menuStateChanged, frame_.get(),
+                   &CMainFrame::refreshMenuState);
   frame_->show();
-  if (arguments.size() > 1) frame_->openRecording(arguments.at(1));
+  if (!file.isEmpty()) document_->openPath(file);
   return true;
 }
 

@@ -1,0 +1,84 @@
+#include "app/menu_commands.h"
+
+#include "app/about_dialog.h"
+#include "app/main_frame.h"
+#include "app/player_document.h"
+#include "ui/image_config_dialog.h"
+#include "ui/player_view.h"
+
+namespace kd {
+
+void runMenuCommand(CKadrelPlayerDoc& document, CMainFrame& frame, int id) {
+  switch (id) {
+    case 57601:
+      document.openCommand();
+      break;
+    case 57602:
+      document.closeCommand();
+      break;
+    case 57665:
+      frame.close();
+      break;
+    case 32771:
+      document.togglePanel();
+      break;
+    case 32772:
+      frame.toggleFullScreen();
+      break;
+    case 32774: {
+      CKadrelPlayerView* view = frame.view();
+      const ColourSet& current = document.snapshotPictureShown()
+                                     ? view->colourControl().snapshotSet()
+                                     : view->colourControl().videoSet();
+      CColorConfigDlg dialog(
+          current, [view](const ColourSet& set) { view->setColours(set); }, &frame);
+      dialog.exec();
+      break;
+    }
+    case 32784:
+      document.motionSearchSettings();
+      break;
+    case 32785:
+      document.toggleMotionSearch();
+      break;
+    case 32786:
+      document.toggleContinuousPlayback();
+      break;
+    case 32787:
+      document.textDisplaySettings();
+      break;
+    case 57664: {
+      AboutDialog about(&frame);
+      about.exec();
+      break;
+    }
+    default:
+      break;  // the tools that are not built yet: their items stay disabled
+  }
+  frame.refreshMenuState();
+}
+
+MenuState menuCommandState(const CKadrelPlayerDoc& document, const CMainFrame& frame, int id) {
+  switch (id) {
+    case 32771:
+      return {true, document.panel() != nullptr};
+    case 32772:
+      return {true, frame.isFullScreenMode()};
+    case 32785:
+      return {true, document.motionSearchOn()};
+    case 32786:
+      return {true, document.continuousPlayback()};
+    // File search, printing and AVI conversion arrive with their tools.
+    case 32783:
+    case 57607:
+    case 57609:
+    case 57606:
+    case 32777:
+    case 32778:
+      return {false, false};
+    default:
+      return {true, false};
+  }
+}
+
+}  // namespace kd
