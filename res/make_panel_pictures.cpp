@@ -459,14 +459,18 @@ QImage panelBackground(int scale) {
   p.setBrush(QColor(0x16, 0x18, 0x1C));
   p.drawEllipse(socket, 30, 30);
 
-  // Speed labels outside the groove.
+  // The button rows and, below the fold, the tool row.
+  engrave(p, QRectF(124, 58, 194, 86), 6);
+  engrave(p, QRectF(50, 160, 264, 18), 4);
+
+  // Speed labels beside the lamps.
   struct Label {
     const char* text;
     QPointF centre;
   };
-  const Label labels[] = {{"1/8", {19, 116}}, {"1/6", {21, 90}},  {"1/4", {37, 71}},
-                          {"1/2", {52, 58}},  {"1x", {76.5, 52}}, {"2x", {101, 58}},
-                          {"4x", {116, 71}},  {"H", {131.5, 90}}, {"XH", {118.5, 125.5}}};
+  const Label labels[] = {{"1/8", {34, 125.5}}, {"1/6", {20.5, 98}}, {"1/4", {37, 71}},
+                          {"1/2", {52, 58}},    {"1x", {76.5, 52}},  {"2x", {101, 58}},
+                          {"4x", {116, 71}},    {"H", {120.5, 89}},  {"XH", {118, 125.5}}};
   p.setFont(labelFont(8));
   for (const Label& label : labels) {
     const QRectF box(label.centre.x() - 12, label.centre.y() - 5, 24, 10);
@@ -475,10 +479,6 @@ QImage panelBackground(int scale) {
     p.setPen(QColor(0xC9, 0xCF, 0xD6));
     p.drawText(box, Qt::AlignCenter, QString::fromLatin1(label.text));
   }
-
-  // The button rows and, below the fold, the tool row.
-  engrave(p, QRectF(122, 58, 196, 86), 6);
-  engrave(p, QRectF(50, 160, 264, 18), 4);
 
   // Frame: dark rim with a highlight inside, also along the collapsed edge.
   p.setPen(Qt::NoPen);

@@ -113,8 +113,13 @@ CPlayerPanel::CPlayerPanel(PanelCommands& commands, QWidget* parent)
 }
 
 void CPlayerPanel::createButtons() {
+  // Edges in the panel's own colours: a soft glow of the hover colour over a dark shadow.
+  QPalette skin = palette();
+  skin.setColor(QPalette::Light, QColor(0x9C, 0xE0, 0xFF, 150));
+  skin.setColor(QPalette::Dark, QColor(0x0C, 0x0E, 0x11));
   for (const ControlSpec& spec : kControls) {
     auto* button = new CSkinButton(this);
+    button->setPalette(skin);
     button->setObjectName(QStringLiteral("button%1").arg(spec.id));
     button->setText(QString::fromUtf8(spec.caption));
     if (spec.tooltip) button->setToolTip(QString::fromUtf8(spec.tooltip));

@@ -113,6 +113,33 @@ TEST_F(PanelTest, PaintsItsPictureAndEveryIcon) {
   }
 }
 
+// At the screen's pixel ratio (1, or 2 under QT_SCALE_FACTOR=2) every opaque pixel of a drawn
+// picture reaches the screen unchanged: nothing is scaled, so nothing blurs.
+TEST_F(PanelTest, DrawsItsPicturesPixelForPixel) {
+  const int ratio = qRound(panel.devicePixelRatioF());
+  const QString scale = ratio == 2 ? QStringLiteral("@2x") : QString();
+  const QImage face = panel.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(face.size(), QSize(320, 160) * ratio);
+  auto sameOpaquePixels = [&](const QString& picture, QRect cell, QPoint at) {
+    const QImage source = QImage(":/panel/" + picture + scale + ".png")
+                              .convertToFormat(QImage::Format_ARGB32)
+                              .copy(QRect(cell.topLeft() * ratio, cell.size() * ratio));
+    int opaque = 0, differing = 0;
+    for (int y = 0; y < source.height(); ++y)
+      for (int x = 0; x < source.width(); ++x) {
+        if (qAlpha(source.pixel(x, y)) != 255) continue;
+        ++opaque;
+        differing += face.pixel(at.x() * ratio + x, at.y() * ratio + y) != source.pixel(x, y);
+      }
+    EXPECT_GT(opaque, 0) << picture.toStdString();
+    EXPECT_EQ(differing, 0) << picture.toStdString();
+  };
+  sameOpaquePixels("panel_background", {300, 0, 20, 20}, {300, 0});
+  sameOpaquePixels("sheet_seek", {33 * 3, 0, 33, 31}, {184, 64});   // step back
+  sameOpaquePixels("sheet_stop_pause", {0, 0, 45, 46}, {126, 96});  // stop
+  sameOpaquePixels("sheet_play", {0, 0, 55, 55}, {49, 85});
+}
+
 TEST_F(PanelTest, EscapeNeitherHidesThePanelNorEndsTheProgram) {
   QTest::keyClick(&panel, Qt::Key_Escape);
   EXPECT_TRUE(panel.isVisible());
