@@ -3,7 +3,8 @@
 // pictures, frame count and about the same bit rate with one thread. Two streams: the
 // generator's default, and one coded with "prefer-still" off, whose neighbouring vectors mostly
 // differ, so most macroblock edges are filtered (the loop filter's worst case).
-// Usage: bench_avc_decode [FRAMES] [QUANT] [--no-peer] [--profile[=varied]]
+// Usage: bench_avc_decode [FRAMES] [QUANT] [--no-peer]
+//        bench_avc_decode [FRAMES] [QUANT] [ROUNDS] --profile[=varied]   (decoding only)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -127,7 +128,8 @@ int main(int argc, char** argv) {
   if (has("--profile") || has("--profile=varied")) {
     // Decoding only, repeated: for a profiler.
     const Stream s = makeStream("", frames, quant, has("--profile=varied"), "");
-    for (int k = 0; k < 200; ++k) decodeAll(s, std::getenv("KD_DEBLOCK_OFF") == nullptr);
+    const int rounds = numbers.size() > 2 ? std::atoi(numbers[2].c_str()) : 200;
+    for (int k = 0; k < rounds; ++k) decodeAll(s, std::getenv("KD_DEBLOCK_OFF") == nullptr);
     return 0;
   }
   const bool wanted = !has("--no-peer");

@@ -141,6 +141,57 @@ TEST(AvcFastPaths, ChromaLoopFiltersMatchScalar) {
   }
 }
 
+// The 8-bit kernels (strengths 0-3 only) on pictures that reach both ends of the sample range,
+// so that every saturating step and clip is taken.
+TEST(AvcFastPaths, ByteLoopFiltersMatchScalar) {
+  std::mt19937 rng(21);
+  auto picture = [&](int stride, int rows) {
+    std::vector<uint8_t> p = steppedPicture(rng, stride, rows);
+    if (rng() % 2) {
+      const bool high = rng() % 2;
+      for (uint8_t& s : p) s = uint8_t(high ? 255 - s % 24 : s % 24);
+    }
+    return p;
+  };
+  auto weakStrengths = [&](auto& bs) {
+    randomStrengths(rng, bs);
+    for (auto& d : bs)
+      for (auto& e : d)
+        for (auto& s : e) s %= 4;
+  };
+  for (int trial = 0; trial < 4000; ++trial) {
+    const int quant = 12 + int(rng() % 40);
+    const int lumaStride = 32, chromaStride = 16;
+    const std::vector<uint8_t> y = picture(lumaStride, 24);
+    uint8_t bs[2][4][4];
+    weakStrengths(bs);
+    std::vector<uint8_t> want = y, got = y;
+    scalar::filterLumaEdges(want.data() + 4 * lumaStride + 8, lumaStride, bs, quant);
+    sse2::filterLumaEdgesBytes(got.data() + 4 * lumaStride + 8, lumaStride, bs, quant);
+    ASSERT_EQ(want, got) << "luma, trial " << trial << " quant " << quant;
+
+    const std::vector<uint8_t> u = picture(chromaStride, 16), v = picture(chromaStride, 16);
+    uint8_t bsU[2][2][2], bsV[2][2][2];
+    weakStrengths(bsU);
+    weakStrengths(bsV);
+    const int version = 3 + trial % 3;
+    const int at = 4 * chromaStride + 4;
+    std::vector<uint8_t> wantU = u, wantV = v, gotU = u, gotV = v;
+    scalar::filterChromaEdges(wantU.data() + at, chromaStride, bsU, quant, version);
+    scalar::filterChromaEdges(wantV.data() + at, chromaStride, bsV, quant, version);
+    uint64_t lanes[2] = {};
+    for (int dir = 0; dir < 2; ++dir)
+      for (int edge = 0; edge < 2; ++edge)
+        lanes[dir] |= uint64_t(bsU[dir][edge][0] | bsU[dir][edge][1] << 8 |
+                               bsV[dir][edge][0] << 16 | uint32_t(bsV[dir][edge][1]) << 24)
+                      << (32 * edge);
+    sse2::filterChromaEdgePairBytes(gotU.data() + at, gotV.data() + at, chromaStride, lanes[0],
+                                    lanes[1], quant, version);
+    ASSERT_EQ(wantU, gotU) << "U, trial " << trial << " quant " << quant << " v" << version;
+    ASSERT_EQ(wantV, gotV) << "V, trial " << trial << " quant " << quant << " v" << version;
+  }
+}
+
 }  // namespace
 }  // namespace kd::avc
 #endif

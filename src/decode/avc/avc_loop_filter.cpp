@@ -150,36 +150,78 @@ bool avx2Usable() {
 #endif
 }
 
-void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, int quant,
-                      int version) {
-  if (quant > 51 || kAlpha[quant] == 0) return;  // beyond the tables nothing is filtered
-  // Most macroblocks of a quiet picture have no edge to filter at all.
-  uint64_t any[6];
-  static_assert(sizeof any == sizeof strengths.luma + sizeof strengths.chroma);
-  std::memcpy(any, strengths.luma, sizeof strengths.luma);
-  std::memcpy(any + 4, strengths.chroma, sizeof strengths.chroma);
-  const bool ownChroma = version == 3 || version == 5;
-  if ((any[0] | any[1] | any[2] | any[3] | (ownChroma ? any[4] | any[5] : 0)) == 0) return;
-  // Chroma strengths: versions 3 and 5 have their own, the others reuse the luma macroblock
-  // edges (segments 0-1 for the outer chroma edge, 2-3 for the inner one).
-  uint8_t bs[2][2][2][2];
+namespace {
+
+// Chroma strengths per version: versions 3 and 5 have their own, the others reuse the luma
+// macroblock edges (segments 0-1 for the outer chroma edge, 2-3 for the inner one).
+void chromaStrengths(const EdgeStrengths& strengths, bool ownChroma, uint8_t bs[2][2][2][2]) {
   for (int c = 0; c < 2; ++c)
     for (int dir = 0; dir < 2; ++dir)
       for (int edge = 0; edge < 2; ++edge)
         for (int seg = 0; seg < 2; ++seg)
           bs[c][dir][edge][seg] = ownChroma ? strengths.chroma[c][dir][edge][seg]
                                             : strengths.luma[dir][0][edge * 2 + seg];
+}
+
+}  // namespace
+
+void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, int quant,
+                      int version) {
+  if (quant > 51 || kAlpha[quant] == 0) return;  // beyond the tables nothing is filtered
+  // Most macroblocks of a quiet picture have no edge to filter at all.
+  uint64_t luma[4], chroma[2];
+  static_assert(sizeof luma == sizeof strengths.luma && sizeof chroma == sizeof strengths.chroma);
+  std::memcpy(luma, strengths.luma, sizeof luma);
+  std::memcpy(chroma, strengths.chroma, sizeof chroma);
+  const bool ownChroma = version == 3 || version == 5;
+  if ((luma[0] | luma[1] | luma[2] | luma[3] | (ownChroma ? chroma[0] | chroma[1] : 0)) == 0)
+    return;
+#if KD_AVC_USE_SSE2
+  // Edges next to an intra macroblock (strength 4) need the 16-bit kernels; the rest, most of
+  // a predicted picture, go sixteen lines at a time in 8-bit lanes. Strengths are 0-4, so
+  // only a 4 has bit 2.
+  constexpr uint64_t kFours = 0x0404040404040404;
+  const bool lumaFour = ((luma[0] | luma[1] | luma[2] | luma[3]) & kFours) != 0;
+  // Per chroma edge, U's two segments then V's, from whole words: edge 0 in the low half.
+  uint64_t lanes[2];
+  for (int dir = 0; dir < 2; ++dir) {
+    const uint32_t u = ownChroma ? uint32_t(chroma[0] >> (32 * dir)) : uint32_t(luma[2 * dir]);
+    const uint32_t v = ownChroma ? uint32_t(chroma[1] >> (32 * dir)) : u;
+    lanes[dir] = ((u & 0xFFFF) | v << 16) | uint64_t(u >> 16 | (v & 0xFFFF0000u)) << 32;
+  }
+  const bool chromaFour = ((lanes[0] | lanes[1]) & kFours) != 0;
+  if (!lumaFour && !chromaFour) {
+    sse2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
+    sse2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
+    return;
+  }
+#endif
+  uint8_t bs[2][2][2][2];
+  chromaStrengths(strengths, ownChroma, bs);
 #if KD_AVC_HAVE_AVX2
   if (avx2Usable()) {
-    avx2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
-    avx2::filterChromaEdgePair(mb.u, mb.v, mb.uvStride, bs[0], bs[1], quant, version);
+    if (lumaFour)
+      avx2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
+    else
+      sse2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
+    if (chromaFour)
+      avx2::filterChromaEdgePair(mb.u, mb.v, mb.uvStride, bs[0], bs[1], quant, version);
+    else
+      sse2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
     return;
   }
 #endif
 #if KD_AVC_USE_SSE2
-  sse2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
-  sse2::filterChromaEdges(mb.u, mb.uvStride, bs[0], quant, version);
-  sse2::filterChromaEdges(mb.v, mb.uvStride, bs[1], quant, version);
+  if (lumaFour)
+    sse2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
+  else
+    sse2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
+  if (chromaFour) {
+    sse2::filterChromaEdges(mb.u, mb.uvStride, bs[0], quant, version);
+    sse2::filterChromaEdges(mb.v, mb.uvStride, bs[1], quant, version);
+  } else {
+    sse2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
+  }
 #else
   scalar::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
   scalar::filterChromaEdges(mb.u, mb.uvStride, bs[0], quant, version);

@@ -26,7 +26,8 @@ void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, in
                       int version);
 
 // The edges of one plane of a macroblock; chroma takes the strengths already chosen for the
-// version and filters U or V.
+// version and filters U or V. The SIMD kernels work in 16-bit lanes, the "Bytes" ones in 8-bit
+// lanes, which hold sixteen lines in a 128-bit vector but have no strength-4 filter.
 namespace scalar {
 void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
 void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version);
@@ -35,6 +36,13 @@ void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int qu
 namespace sse2 {
 void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
 void filterChromaEdges(uint8_t* c, int stride, const uint8_t bs[2][2][2], int quant, int version);
+// Every edge in 8-bit lanes, sixteen lines at a time, for macroblocks with no strength 4; U and
+// V together (they share the stride), each plane with its own strengths.
+void filterLumaEdgesBytes(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
+// `vertical` and `horizontal`: edge 0 in the low half, edge 1 in the high half, each with the
+// strengths of U's two segments, then V's, one byte each from the lowest.
+void filterChromaEdgePairBytes(uint8_t* u, uint8_t* v, int stride, uint64_t vertical,
+                               uint64_t horizontal, int quant, int version);
 }  // namespace sse2
 #endif
 #if KD_AVC_HAVE_AVX2
