@@ -90,7 +90,8 @@ void GrabRun::afterWait() {
 void GrabRun::waitForFullScreen(int triesLeft) {
   CMainFrame& frame = *player_.mainFrame();
   const QRect screen = frame.screen() ? frame.screen()->geometry() : QRect();
-  const QRect client(frame.view()->mapToGlobal(QPoint(0, 0)), frame.view()->size());
+  const QRect client(frame.geometry().topLeft() + frame.view()->mapTo(&frame, QPoint(0, 0)),
+                     frame.view()->size());
   if (client.contains(screen) || triesLeft <= 0) {
     finish(true);
     return;

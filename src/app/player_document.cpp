@@ -1,5 +1,6 @@
 #include "app/player_document.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 
@@ -242,6 +243,7 @@ void CKadrelPlayerDoc::close(bool redraw, bool stoppedByUser) {
   presenter_.reset();
   caption_.reset();
   mode_ = 0;
+  titleSuffix_.clear();
   picturePath_.clear();
   pictureSize_ = QSize();
   if (redraw) {
@@ -613,6 +615,9 @@ void CKadrelPlayerDoc::togglePanel() {
     delete panel_.data();
   } else if (frame_) {
     panel_ = new CPlayerPanel(*this, frame_);
+    // Clips, snapshots and verification come with their tools; until then their buttons are off.
+    for (int id : {1011, 1012, 1013, 1014, 1015, 1177})
+      if (QAbstractButton* button = panel_->button(id)) button->setEnabled(false);
     setPanelRange();
     panel_->show();
   }
