@@ -18,9 +18,10 @@ bool FastScan::onFrameShown(const PictureFrame& frame) {
   if (!isScanSpeed(speed_)) return false;
   player_.togglePause();
   const int block = frame.block;
+  const uint32_t generation = generation_;
   std::weak_ptr<bool> alive = alive_;
-  clock_.post([this, alive, block] {
-    if (auto a = alive.lock(); a && *a) onScanStep(block);
+  clock_.post([this, alive, block, generation] {
+    if (auto a = alive.lock(); a && *a && generation == generation_) onScanStep(block);
   });
   return true;
 }
@@ -45,6 +46,7 @@ void FastScan::onHopTimer() {
 void FastScan::cancel() {
   if (timer_) clock_.killTimer(timer_);
   timer_ = 0;
+  ++generation_;  // a scan step already posted finds itself cancelled
 }
 
 }  // namespace kd

@@ -41,7 +41,7 @@ class FastScan {
   void onScanStep(int block);
   // The hop timer fired.
   void onHopTimer();
-  // Forgets a pending hop (the recording closed).
+  // Forgets a pending hop, also one whose scan step is posted but not yet run.
   void cancel();
   bool hopPending() const { return timer_ != 0; }
 
@@ -52,6 +52,7 @@ class FastScan {
   int speed_ = 0;
   int block_ = 0;
   EngineClock::TimerHandle timer_ = 0;
+  uint32_t generation_ = 0;  // counts cancels
   // Posted scan steps must not reach a FastScan that is gone.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -124,3 +124,33 @@ TEST_F(PlaybackFlows, AFileThatDoesNotOpenSaysWhyInTheView) {
     EXPECT_GT(document().currentNumber() + 1, 0u);
   }
 }
+
+TEST_F(PlaybackFlows, FastScanHopsBlockByBlockWithoutPausingTheTitle) {
+  startPlayer(makeRecording("cam.kdz", 6));
+  ASSERT_TRUE(waitForFrame());
+  click(1064);  // "H x"
+  EXPECT_EQ(document().speed(), 3);
+  EXPECT_TRUE(document().title().startsWith(" 播放中快速"));
+  // Each hop shows the first frame of the next block, half a second apart.
+  std::vector<int> blocks;
+  ASSERT_TRUE(waitFor(
+      [&] {
+        if (blocks.empty() || blocks.back() != document().currentBlock())
+          blocks.push_back(document().currentBlock());
+        return blocks.size() >= 3;
+      },
+      5000));
+  EXPECT_EQ(blocks[2] - blocks[1], 1);
+  EXPECT_EQ(document().currentFrame(), 0);
+  EXPECT_FALSE(document().isPaused());
+  EXPECT_TRUE(document().title().startsWith(" 播放中快速"));
+  // The operator's pause holds between hops, and play returns to 1 x.
+  click(1005);
+  EXPECT_TRUE(document().isPaused());
+  const int heldAt = document().currentBlock();
+  QTest::qWait(800);
+  EXPECT_EQ(document().currentBlock(), heldAt);
+  click(1006);
+  EXPECT_EQ(document().speed(), 0);
+  EXPECT_FALSE(document().isPaused());
+}
