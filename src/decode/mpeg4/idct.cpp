@@ -4,6 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__) && !defined(KD_SCALAR_ONLY)
+#include <emmintrin.h>
+#define KD_MPEG4_IDCT_SSE2 1
+#endif
+
 namespace kd::mpeg4 {
 
 namespace {
@@ -122,6 +127,8 @@ void inverseDct(int16_t block[64]) {
   });
 }
 
+namespace scalar {
+
 void inverseDctPut(int16_t block[64], uint8_t* dst, int stride) {
   int32_t t[64];
   rowPass(block, t);
@@ -141,5 +148,186 @@ void inverseDctAdd(int16_t block[64], uint8_t* dst, int stride) {
     for (int x = 0; x < 8; ++x) d[x] = clip255(d[x] + row[x]);
   });
 }
+
+}  // namespace scalar
+
+#if KD_MPEG4_IDCT_SSE2
+
+namespace {
+
+// The row weights as pmaddwd operands: for row k, {w0,w2}, {w4,w6}, {w1,w3} and {w5,w7} of
+// outputs x = 0..3 side by side. Every weight is below 2^15, so 16 bits hold them exactly.
+struct RowWeightPairs {
+  __m128i v[8][4];
+  RowWeightPairs() {
+    const RowWeights& rw = rowWeights();
+    static constexpr int kPairs[4][2] = {{0, 2}, {4, 6}, {1, 3}, {5, 7}};
+    for (int k = 0; k < 8; ++k)
+      for (int pair = 0; pair < 4; ++pair) {
+        alignas(16) int16_t w[8];
+        for (int x = 0; x < 4; ++x) {
+          w[2 * x] = int16_t(rw.w[k][x][kPairs[pair][0]]);
+          w[2 * x + 1] = int16_t(rw.w[k][x][kPairs[pair][1]]);
+        }
+        v[k][pair] = _mm_load_si128(reinterpret_cast<const __m128i*>(w));
+      }
+  }
+};
+
+const RowWeightPairs& rowWeightPairs() {
+  static const RowWeightPairs r;
+  return r;
+}
+
+// The row pass, one row per vector: the products and sums of the portable pass are exact in
+// pmaddwd's 32-bit lanes, and packs saturates to 16 bits as it clamps.
+inline void rowPassSse2(const int16_t* in, __m128i rows[8]) {
+  const RowWeightPairs& w = rowWeightPairs();
+  const __m128i round = _mm_set1_epi32(1 << (kRowShift - 1));
+  for (int k = 0; k < 8; ++k) {
+    __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8 * k));
+    // f0 f2 f1 f3 f4 f6 f5 f7: the pairs {f0,f2}, {f1,f3}, {f4,f6}, {f5,f7} as 32-bit words.
+    f = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, 0xD8), 0xD8);
+    const __m128i even =
+        _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(f, 0x00), w.v[k][0]),
+                                    _mm_madd_epi16(_mm_shuffle_epi32(f, 0xAA), w.v[k][1])),
+                      round);
+    const __m128i odd = _mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(f, 0x55), w.v[k][2]),
+                                      _mm_madd_epi16(_mm_shuffle_epi32(f, 0xFF), w.v[k][3]));
+    const __m128i low = _mm_srai_epi32(_mm_add_epi32(even, odd), kRowShift);
+    const __m128i high = _mm_srai_epi32(_mm_sub_epi32(even, odd), kRowShift);  // x = 7, 6, 5, 4
+    rows[k] = _mm_packs_epi32(low, _mm_shuffle_epi32(high, 0x1B));
+  }
+}
+
+// (x · c + 32768) >> 16 from the high and low halves of the product.
+inline __m128i mulTan16(__m128i x, __m128i c) {
+  return _mm_add_epi16(_mm_mulhi_epi16(x, c), _mm_srli_epi16(_mm_mullo_epi16(x, c), 15));
+}
+
+// (v · 23170 + 16384) >> 15 = 2 · high + ((low >> 14) + 1) >> 1, low unsigned.
+inline __m128i mulCos4(__m128i v) {
+  const __m128i c = _mm_set1_epi16(kCos4);
+  const __m128i high = _mm_mulhi_epi16(v, c);
+  const __m128i low = _mm_srli_epi16(_mm_mullo_epi16(v, c), 14);
+  return _mm_add_epi16(_mm_add_epi16(high, high),
+                       _mm_srli_epi16(_mm_add_epi16(low, _mm_set1_epi16(1)), 1));
+}
+
+inline __m128i descale16(__m128i v) {
+  const __m128i odd = _mm_and_si128(_mm_srai_epi16(v, kColumnShift), _mm_set1_epi16(1));
+  return _mm_srai_epi16(
+      _mm_add_epi16(_mm_add_epi16(v, _mm_set1_epi16((1 << (kColumnShift - 1)) - 1)), odd),
+      kColumnShift);
+}
+
+// Row outputs within ±4095 keep every step of the column pass inside 16 bits (the largest,
+// e1 + o1, stays below 7.5 × 4095 + 5); larger ones, from strong intra DC terms or damaged
+// streams, take the 32-bit pass.
+constexpr int kColumnLimit = 4095;
+
+inline bool fitsColumnLanes(const __m128i r[8]) {
+  __m128i hi = r[0], lo = r[0];
+  for (int k = 1; k < 8; ++k) hi = _mm_max_epi16(hi, r[k]), lo = _mm_min_epi16(lo, r[k]);
+  const __m128i out = _mm_or_si128(_mm_cmpgt_epi16(hi, _mm_set1_epi16(kColumnLimit)),
+                                   _mm_cmplt_epi16(lo, _mm_set1_epi16(-kColumnLimit)));
+  return _mm_movemask_epi8(out) == 0;
+}
+
+// The column pass on eight columns at once, the portable pass's steps in 16-bit lanes.
+inline void columnPassSse2(const __m128i x[8], __m128i out[8]) {
+  const __m128i tan1 = _mm_set1_epi16(kTan1), tan2 = _mm_set1_epi16(kTan2);
+  const __m128i tan3 = _mm_set1_epi16(kTan3Minus1);
+  const __m128i a0 = _mm_add_epi16(x[0], x[4]), a1 = _mm_sub_epi16(x[0], x[4]);
+  const __m128i b0 = _mm_add_epi16(x[2], mulTan16(x[6], tan2));
+  const __m128i b1 = _mm_sub_epi16(mulTan16(x[2], tan2), x[6]);
+  const __m128i e0 = _mm_add_epi16(a0, b0), e3 = _mm_sub_epi16(a0, b0);
+  const __m128i e1 = _mm_add_epi16(a1, b1), e2 = _mm_sub_epi16(a1, b1);
+  const __m128i p = _mm_add_epi16(x[1], mulTan16(x[7], tan1));
+  const __m128i q = _mm_sub_epi16(mulTan16(x[1], tan1), x[7]);
+  const __m128i r = _mm_add_epi16(_mm_add_epi16(x[3], x[5]), mulTan16(x[5], tan3));
+  const __m128i s = _mm_sub_epi16(_mm_add_epi16(x[3], mulTan16(x[3], tan3)), x[5]);
+  const __m128i o0 = _mm_add_epi16(p, r), o3 = _mm_sub_epi16(q, s);
+  const __m128i pr = _mm_sub_epi16(p, r), qs = _mm_add_epi16(q, s);
+  const __m128i o1 = mulCos4(_mm_add_epi16(pr, qs)), o2 = mulCos4(_mm_sub_epi16(pr, qs));
+  out[0] = descale16(_mm_add_epi16(e0, o0));
+  out[7] = descale16(_mm_sub_epi16(e0, o0));
+  out[1] = descale16(_mm_add_epi16(e1, o1));
+  out[6] = descale16(_mm_sub_epi16(e1, o1));
+  out[2] = descale16(_mm_add_epi16(e2, o2));
+  out[5] = descale16(_mm_sub_epi16(e2, o2));
+  out[3] = descale16(_mm_add_epi16(e3, o3));
+  out[4] = descale16(_mm_sub_epi16(e3, o3));
+}
+
+inline void clearBlock(int16_t block[64]) {
+  for (int k = 0; k < 8; ++k)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * k), _mm_setzero_si128());
+}
+
+// Row pass in SIMD; the column pass in SIMD when its steps fit 16 bits, else the portable one.
+template <typename StoreRows, typename StoreScalar>
+inline void transform(int16_t block[64], StoreRows storeRows, StoreScalar storeScalar) {
+  __m128i rows[8];
+  rowPassSse2(block, rows);
+  clearBlock(block);
+  if (fitsColumnLanes(rows)) {
+    __m128i out[8];
+    columnPassSse2(rows, out);
+    storeRows(out);
+    return;
+  }
+  alignas(16) int32_t t[64];
+  for (int k = 0; k < 8; ++k) {
+    const __m128i sign = _mm_srai_epi16(rows[k], 15);
+    _mm_store_si128(reinterpret_cast<__m128i*>(t + 8 * k), _mm_unpacklo_epi16(rows[k], sign));
+    _mm_store_si128(reinterpret_cast<__m128i*>(t + 8 * k + 4), _mm_unpackhi_epi16(rows[k], sign));
+  }
+  columnPass(t, storeScalar);
+}
+
+}  // namespace
+
+void inverseDctPut(int16_t block[64], uint8_t* dst, int stride) {
+  transform(
+      block,
+      [&](const __m128i* out) {
+        for (int y = 0; y < 8; ++y)
+          _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + y * stride),
+                           _mm_packus_epi16(out[y], out[y]));
+      },
+      [&](int y, const int32_t* row) {
+        uint8_t* d = dst + y * stride;
+        for (int x = 0; x < 8; ++x) d[x] = clip255(row[x]);
+      });
+}
+
+void inverseDctAdd(int16_t block[64], uint8_t* dst, int stride) {
+  transform(
+      block,
+      [&](const __m128i* out) {
+        for (int y = 0; y < 8; ++y) {
+          __m128i* d = reinterpret_cast<__m128i*>(dst + y * stride);
+          const __m128i pred = _mm_unpacklo_epi8(_mm_loadl_epi64(d), _mm_setzero_si128());
+          _mm_storel_epi64(d, _mm_packus_epi16(_mm_add_epi16(pred, out[y]), pred));
+        }
+      },
+      [&](int y, const int32_t* row) {
+        uint8_t* d = dst + y * stride;
+        for (int x = 0; x < 8; ++x) d[x] = clip255(d[x] + row[x]);
+      });
+}
+
+#else
+
+void inverseDctPut(int16_t block[64], uint8_t* dst, int stride) {
+  scalar::inverseDctPut(block, dst, stride);
+}
+
+void inverseDctAdd(int16_t block[64], uint8_t* dst, int stride) {
+  scalar::inverseDctAdd(block, dst, stride);
+}
+
+#endif
 
 }  // namespace kd::mpeg4
