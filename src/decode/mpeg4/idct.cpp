@@ -221,16 +221,20 @@ inline __m128i descale16(__m128i v) {
       kColumnShift);
 }
 
-// Row outputs within ±4095 keep every step of the column pass inside 16 bits (the largest,
-// e1 + o1, stays below 7.5 × 4095 + 5); larger ones, from strong intra DC terms or damaged
-// streams, take the 32-bit pass.
-constexpr int kColumnLimit = 4095;
+// Bounds that keep every step of the column pass inside 16 bits: row 0 (the DC row, large in
+// intra blocks) within ±16383 and the other rows within ±2400. The largest step, e + o, then
+// stays below 16383 + 6.47 × 2400 + 5. Blocks beyond them (damaged streams, rare strong AC
+// terms) take the 32-bit pass.
+constexpr int kRow0Limit = 16383;
+constexpr int kRowLimit = 2400;
 
 inline bool fitsColumnLanes(const __m128i r[8]) {
-  __m128i hi = r[0], lo = r[0];
-  for (int k = 1; k < 8; ++k) hi = _mm_max_epi16(hi, r[k]), lo = _mm_min_epi16(lo, r[k]);
-  const __m128i out = _mm_or_si128(_mm_cmpgt_epi16(hi, _mm_set1_epi16(kColumnLimit)),
-                                   _mm_cmplt_epi16(lo, _mm_set1_epi16(-kColumnLimit)));
+  __m128i hi = r[1], lo = r[1];
+  for (int k = 2; k < 8; ++k) hi = _mm_max_epi16(hi, r[k]), lo = _mm_min_epi16(lo, r[k]);
+  __m128i out = _mm_or_si128(_mm_cmpgt_epi16(hi, _mm_set1_epi16(kRowLimit)),
+                             _mm_cmplt_epi16(lo, _mm_set1_epi16(-kRowLimit)));
+  out = _mm_or_si128(out, _mm_cmpgt_epi16(r[0], _mm_set1_epi16(kRow0Limit)));
+  out = _mm_or_si128(out, _mm_cmplt_epi16(r[0], _mm_set1_epi16(-kRow0Limit)));
   return _mm_movemask_epi8(out) == 0;
 }
 
