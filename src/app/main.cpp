@@ -11,7 +11,9 @@
 #include "app/start_time.h"
 
 int main(int argc, char** argv) {
+  kd::traceStartUp("main");
   QApplication app(argc, argv);
+  kd::traceStartUp("application");
   kd::GrabOptions options;
   QString error;
   if (!kd::parseCommandLine(app.arguments(), options, error)) {
@@ -31,7 +33,7 @@ int main(int argc, char** argv) {
           static bool said = false;
           if (said) return;
           said = true;
-          std::fprintf(stderr, "first picture: %lld ms\n", kd::millisecondsSinceProcessStart());
+          kd::traceStartUp("first picture");
         },
         Qt::QueuedConnection);
   }

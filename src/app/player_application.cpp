@@ -2,6 +2,7 @@
 
 #include "app/main_frame.h"
 #include "app/player_document.h"
+#include "app/start_time.h"
 #include "platform/qt/qt_audio_sink.h"
 #include "platform/shell_registration.h"
 #include "playback/wave_device.h"
@@ -26,13 +27,17 @@ bool PlayerApplication::start(const QString& file) {
   // Sound goes to the system's outputs through Qt Multimedia (KD_AUDIO_SINK=null silences it);
   // a machine without a sound device plays silently.
   registerQtAudioDevices();
+  traceStartUp("sound devices");
   document_ = std::make_unique<CKadrelPlayerDoc>(clock_, waveDeviceSoundFactory(clock_));
   frame_ = std::make_unique<CMainFrame>(*document_);
   document_->attach(frame_.get(), frame_->view());
   QObject::connect(document_.get(), &CKadrelPlayerDoc::menuStateChanged, frame_.get(),
                    &CMainFrame::refreshMenuState);
+  traceStartUp("windows made");
   frame_->show();
+  traceStartUp("windows shown");
   if (!file.isEmpty()) document_->openPath(file);
+  traceStartUp("file opened");
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -32,6 +34,11 @@ long long millisecondsSinceProcessStart() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                firstCall)
       .count();
+}
+
+void traceStartUp(const char* name) {
+  static const bool on = std::getenv("KD_TRACE_FIRST_PICTURE") != nullptr;
+  if (on) std::fprintf(stderr, "%s: %lld ms\n", name, millisecondsSinceProcessStart());
 }
 
 }  // namespace kd

@@ -6,4 +6,7 @@ namespace kd {
 // first call where that cannot be read.
 long long millisecondsSinceProcessStart();
 
+// With KD_TRACE_FIRST_PICTURE set, prints "NAME: N ms" on stderr (the start-up's stages).
+void traceStartUp(const char* name);
+
 }  // namespace kd

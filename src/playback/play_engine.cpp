@@ -195,8 +195,10 @@ void CPlayWnd::step() {
   if (!frame_) return;
   PictureFrame& f = *frame_;
   const bool zones = zones_.count > 0;
-  if (soundOn_ && speed_ == 0 && (!zones || motionNow_) && (f.flags & frame_flags::kAudio)) {
-    feedSound();
+  // A frame without sound leaves the output playing what is queued: recorders that send sound
+  // every other frame would otherwise lose it all, as each output lived for one frame.
+  if (soundOn_ && speed_ == 0 && (!zones || motionNow_)) {
+    if (f.flags & frame_flags::kAudio) feedSound();
   } else {
     stopSound();
   }
@@ -242,7 +244,7 @@ void CPlayWnd::step() {
 void CPlayWnd::onSoundBufferDone(bool atMostOneQueued) {
   if (!atMostOneQueued || !frame_) return;
   PictureFrame& f = *frame_;
-  if (!soundOn_ || speed_ != 0 || !(f.flags & frame_flags::kAudio)) {
+  if (!soundOn_ || speed_ != 0) {
     stopSound();
     return;
   }

@@ -129,9 +129,8 @@ TEST_F(PlayerSound, ImaAdpcmToneAndBeeps) {
 }
 
 // Formats 7 and 8 flag only the frames that carry a payload; the frames between must not
-// silence the sound queued before them. Disabled while the play window still stops its sound
-// output at every frame without the sound flag.
-TEST_F(PlayerSound, DISABLED_SoundOnSomeFramesOnly) {
+// silence the sound queued before them.
+TEST_F(PlayerSound, SoundOnSomeFramesOnly) {
   if (!play("--format 7 --codec avc --audio g726 --blocks 10", "sound.ckd")) {
     if (!skipReason_.empty()) GTEST_SKIP() << skipReason_;
     return;
