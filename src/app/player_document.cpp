@@ -20,6 +20,7 @@
 #include "tools/open_file_dialog.h"
 #define KD_HAVE_BROWSER 1
 #endif
+#include "ui/colour_ref.h"
 #include "ui/motion_search_dialog.h"
 #include "ui/player_panel.h"
 #include "ui/player_view.h"
@@ -34,14 +35,6 @@ constexpr uint32_t kCaptionItems = caption_flags::kFirstLine | caption_flags::kS
                                    caption_flags::kCurrentTime | caption_flags::kStartTime |
                                    caption_flags::kEndTime | caption_flags::kDate |
                                    caption_flags::kGmtLabel;
-
-QColor fromColourRef(uint32_t value) {
-  return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
-uint32_t toColourRef(const QColor& colour) {
-  return uint32_t(colour.red()) | uint32_t(colour.green()) << 8 | uint32_t(colour.blue()) << 16;
-}
 
 }  // namespace
 

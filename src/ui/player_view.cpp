@@ -21,21 +21,10 @@
 #include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 #include "recording/snapshot_image.h"
+#include "ui/colour_ref.h"
 #include "ui/panel_pictures.h"
 
 namespace kd {
-
-namespace {
-
-QColor fromColourRef(uint32_t value) {
-  return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
-uint32_t toColourRef(const QColor& colour) {
-  return uint32_t(colour.red()) | uint32_t(colour.green()) << 8 | uint32_t(colour.blue()) << 16;
-}
-
-}  // namespace
 
 CKadrelPlayerView::CKadrelPlayerView(QWidget* parent) : PictureWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
