@@ -66,6 +66,13 @@ const char* fileKindLabel(FileKind kind) {
   return "recording";
 }
 
+const char* browserColumnTitle(int column) {
+  static constexpr const char* kTitles[kColumnCount] = {"檔案名稱",   "開始時間", "結束時間",
+                                                        "錄影卡名稱", "鏡頭名稱", "影像尺寸",
+                                                        "檔案大小",   "主機名稱"};
+  return column >= 0 && column < kColumnCount ? kTitles[column] : "";
+}
+
 const std::string& columnText(const BrowserRow& row, int column) {
   switch (column) {
     case kStartColumn:

@@ -49,6 +49,8 @@ enum BrowserColumn {
   kColumnCount
 };
 
+// The column's title as the list shows it (UTF-8).
+const char* browserColumnTitle(int column);
 // The cell text of `column` (raw Big5 bytes for the names).
 const std::string& columnText(const BrowserRow& row, int column);
 

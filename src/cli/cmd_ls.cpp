@@ -12,10 +12,6 @@ namespace kd::cli {
 
 namespace {
 
-// The list's column titles.
-constexpr const char* kTitles[kColumnCount] = {"檔案名稱", "開始時間", "結束時間", "錄影卡名稱",
-                                               "鏡頭名稱", "影像尺寸", "檔案大小", "主機名稱"};
-
 // "COLUMN[:asc|:desc]"; a column alone sorts as a first click on its header would.
 bool parseSort(const std::string& text, RowOrder& order) {
   const size_t colon = text.find(':');
@@ -69,7 +65,7 @@ size_t displayWidth(const std::string& text) {
 
 void writeTable(const std::vector<BrowserRow>& rows) {
   std::vector<std::vector<std::string>> cells(1);
-  for (const char* title : kTitles) cells[0].push_back(title);
+  for (int c = 0; c < kColumnCount; ++c) cells[0].push_back(browserColumnTitle(c));
   for (const BrowserRow& r : rows) {
     cells.emplace_back();
     for (int c = 0; c < kColumnCount; ++c) {
