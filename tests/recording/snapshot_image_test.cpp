@@ -307,6 +307,32 @@ TEST(SnapshotDamage, BmpHeadersAndMetadata) {
   EXPECT_EQ(read.pixels(), s.pixels());
 }
 
+TEST(SnapshotDamage, EveryCutAndFlippedByteLoadsOrIsRefused) {
+  // Run under the sanitizers this walks every read path with damaged input.
+  TempDir dir;
+  SnapshotImage s = fullSnapshot(16, 8);
+  for (int type : {SnapshotImage::kBmp, SnapshotImage::kJpeg}) {
+    ASSERT_TRUE(s.save(type, dir.file("good")));
+    const std::vector<uint8_t> good = readFileBytes(s.path());
+    const std::string damaged = dir.file(type == SnapshotImage::kBmp ? "d.bmp" : "d.jpg");
+    auto check = [&](const std::vector<uint8_t>& bytes) {
+      writeFileBytes(damaged, bytes);
+      SnapshotImage read;
+      if (read.load(type, damaged))
+        EXPECT_EQ(read.pixels().size(), size_t(read.width()) * size_t(read.height()) * 3);
+      else
+        EXPECT_FALSE(read.lastError().empty());
+    };
+    for (size_t cut = 0; cut < good.size(); ++cut)
+      check(std::vector<uint8_t>(good.begin(), good.begin() + ptrdiff_t(cut)));
+    for (size_t at = 0; at < good.size(); ++at) {
+      std::vector<uint8_t> bytes = good;
+      bytes[at] ^= 0xA5;
+      check(bytes);
+    }
+  }
+}
+
 // Other programs must open the files: ImageMagick and FFmpeg ignore the metadata after the
 // pixels and after the end-of-image marker.
 bool haveTool(const char* tool) {
