@@ -1,0 +1,113 @@
+// kdtool verify: generator recordings pass; damaged ones name the faulty frame.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "common/temp_dir.h"
+#include "recording/byte_order.h"
+#include "recording/recording_reader.h"
+
+using kd::testing::readFileBytes;
+using kd::testing::runCommand;
+using kd::testing::TempDir;
+using kd::testing::writeFileBytes;
+
+namespace {
+
+std::string kdtool(const std::string& args, int* status) {
+  std::string out;
+  *status = runCommand(std::string(KD_KDTOOL) + " " + args + " 2>/dev/null", &out);
+  return out;
+}
+
+long long jsonInt(const std::string& json, const std::string& key) {
+  std::smatch m;
+  if (!std::regex_search(json, m, std::regex("\"" + key + "\":(-?[0-9]+)"))) return -999999;
+  return std::stoll(m[1]);
+}
+
+kd::RecordingReader* openReader(const std::string& path, kd::RecordingReader& reader) {
+  kd::RecordingInfo info;
+  if (!info.probe(path) || !reader.open(info, 1, info.formatVersion == 8 ? 0 : -1)) return nullptr;
+  return &reader;
+}
+
+}  // namespace
+
+TEST(KdtoolVerify, GeneratorRecordingsAreIntact) {
+  TempDir dir;
+  const char* cases[][2] = {{"--format 3 --codec dct --audio g726", "a.kdz"},
+                            {"--format 0 --codec legacy", "a.kd"},
+                            {"--format 7 --codec mpeg4", "a.ckd"},
+                            {"--format 3 --codec avc --b-pictures", "b.kdz"},
+                            {"--format 8 --codec avc", "q.bin"},
+                            {"--format 3 --codec dct --no-picture-every 3", "n.kdz"}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c[1]);
+    const std::string file = dir.file(c[1]);
+    int rc;
+    kdtool(std::string("synth ") + c[0] + " --blocks 3 --frames-per-block 6 " + file, &rc);
+    ASSERT_EQ(rc, 0);
+    const std::string json = kdtool("verify --json " + file, &rc);
+    EXPECT_EQ(rc, 0) << json;
+    EXPECT_NE(json.find("\"intact\":true"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"faults\":[]"), std::string::npos);
+    EXPECT_NE(json.find("\"path\":\"" + file + "\""), std::string::npos);
+    // Frames without a picture come on top of the pictures.
+    EXPECT_GE(jsonInt(json, "frames_indexed"), 18);
+    EXPECT_EQ(jsonInt(json, "frames_read"), jsonInt(json, "frames_indexed"));
+    EXPECT_GT(jsonInt(json, "frames_decoded"), 0);
+    EXPECT_EQ(jsonInt(json, "size"), (long long)readFileBytes(file).size());
+    std::string sum;
+    runCommand("sha256sum " + file, &sum);
+    EXPECT_NE(json.find("\"sha256\":\"" + sum.substr(0, 64) + "\""), std::string::npos) << sum;
+    const std::string text = kdtool("verify " + file, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(text.find("intact"), std::string::npos);
+  }
+  int rc;
+  kdtool("verify " + dir.file("missing.kdz"), &rc);
+  EXPECT_EQ(rc, 1);
+  kdtool("verify", &rc);
+  EXPECT_EQ(rc, 2);
+}
+
+TEST(KdtoolVerify, DamageNamesTheFaultyFrame) {
+  TempDir dir;
+  const std::string file = dir.file("a.kdz");
+  int rc;
+  kdtool("synth --format 3 --codec dct --blocks 3 --frames-per-block 8 " + file, &rc);
+  ASSERT_EQ(rc, 0);
+  kd::RecordingReader reader;
+  ASSERT_TRUE(openReader(file, reader));
+  const auto bytes = readFileBytes(file);
+
+  // Cut inside the last record of block 1: block 2 is gone, frame 1:7 cannot be read.
+  auto cut = bytes;
+  cut.resize(reader.blockOffset(2) - 10);
+  writeFileBytes(dir.file("cut.kdz"), cut);
+  std::string json = kdtool("verify --json " + dir.file("cut.kdz"), &rc);
+  EXPECT_EQ(rc, 3);
+  EXPECT_NE(json.find("\"intact\":false"), std::string::npos);
+  EXPECT_EQ(jsonInt(json, "frames_indexed"), 16);
+  EXPECT_EQ(jsonInt(json, "frames_read"), 15);
+  EXPECT_NE(json.find("\"faults\":[{\"block\":1,\"frame\":7,\"number\":15,\"time\":null,"
+                      "\"reason\":\"unreadable\""),
+            std::string::npos)
+      << json;
+
+  // Frame 1:0 stamped before frame 0:7.
+  auto back = bytes;
+  const size_t record = reader.blockOffset(1) + 16;
+  kd::put32(&back[record + 4], reader.blockTimeStamp(0));
+  writeFileBytes(dir.file("back.kdz"), back);
+  json = kdtool("verify --json " + dir.file("back.kdz"), &rc);
+  EXPECT_EQ(rc, 3);
+  EXPECT_EQ(jsonInt(json, "frames_read"), 24);
+  const std::string fault = "\"faults\":[{\"block\":1,\"frame\":0,\"number\":8,\"time\":" +
+                            std::to_string(reader.blockTime(0)) + ",\"reason\":\"time\"";
+  EXPECT_NE(json.find(fault), std::string::npos) << json;
+  EXPECT_EQ(json.find("\"block\":2"), std::string::npos) << "one fault only";
+  const std::string text = kdtool("verify " + dir.file("back.kdz"), &rc);
+  EXPECT_NE(text.find("block 1 frame 0"), std::string::npos) << text;
+}
