@@ -16,10 +16,7 @@
 #include "playback/qt/dib_presenter.h"
 #include "recording/recording_reader.h"
 #include "recording/snapshot_image.h"
-#if __has_include("tools/open_file_dialog.h")
 #include "tools/open_file_dialog.h"
-#define KD_HAVE_BROWSER 1
-#endif
 #include "ui/colour_ref.h"
 #include "ui/motion_search_dialog.h"
 #include "ui/player_panel.h"
@@ -72,14 +69,10 @@ void CKadrelPlayerDoc::attach(CMainFrame* frame, CKadrelPlayerView* view) {
 void CKadrelPlayerDoc::openCommand() {
   const bool pausedHere = hasRecording() && !isPaused();
   if (pausedHere) togglePause();
-#ifdef KD_HAVE_BROWSER
   // Before the first choice in the dialog, it opens on the folder of the recording that plays.
   QString folder = lastFolder_;
   if (folder.isEmpty() && header_) folder = QString::fromStdString(folderOf(header_->path));
   const QString path = COpenFileDialog::choose(frame_, folder);
-#else
-  const QString path;
-#endif
   if (path.isEmpty()) {
     if (pausedHere) togglePause();
     return;

@@ -1,7 +1,10 @@
 // The main window around the picture: its first size, fitting to recordings, full screen, zoom
 // drags on the view, snapshot pictures and the menus.
 #include <QAction>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
 
 #include "player_fixture.h"
 #include "recording/snapshot_image.h"
@@ -137,4 +140,28 @@ TEST_F(WindowFlows, RecentFilesKeepTheLastFourOpened) {
   EXPECT_TRUE(frame().recentFiles().first().endsWith("r5.kdz"));
   EXPECT_FALSE(document().openPath(QString::fromStdString(dir_.file("none.kdz"))));
   EXPECT_EQ(frame().recentFiles().size(), 4);
+}
+
+TEST_F(WindowFlows, CtrlOOpensTheBrowserAndItsChoiceOpens) {
+  const std::string first = makeRecording("first.kdz", 2);
+  const std::string second = makeRecording("second.kdz", 2);
+  startPlayer(first);
+  ASSERT_TRUE(document().hasRecording());
+  // The operator types the second file's path in the browser's path field and presses "開啟";
+  // the recording that played is paused while the dialog is up.
+  bool pausedMeanwhile = false;
+  QTimer::singleShot(300, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    pausedMeanwhile = document().isPaused();
+    auto* path = dialog->findChild<QLineEdit*>("pathEdit");
+    ASSERT_NE(path, nullptr);
+    path->setText(QString::fromStdString(second));
+    QTest::mouseClick(dialog->findChild<QPushButton*>("openButton"), Qt::LeftButton);
+  });
+  QTest::keyClick(&frame(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_TRUE(pausedMeanwhile);
+  ASSERT_TRUE(document().hasRecording());
+  EXPECT_EQ(document().header()->path, second);
+  EXPECT_EQ(document().lastFolder().toStdString(), dir_.path().string() + "/");
 }
