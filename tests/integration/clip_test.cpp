@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/temp_dir.h"
+#include "recording/byte_order.h"
 #include "recording/frame_packet.h"
 #include "recording/recording_reader.h"
 
@@ -102,11 +103,15 @@ TEST(KdtoolClip, OneBlockRangeAndFailuresLeaveNoFile) {
   const auto before = readFileBytes(src);
 
   const std::string three = dir.file("three.kdz");
-  ASSERT_EQ(kdtool("clip --out " + three + " --from-block 3 --to-block 3 --frames 5 " + src), 0);
+  // The clip header takes the computer's GMT offset.
+  ASSERT_EQ(runCommand("TZ=XYZ-3 " + std::string(KD_KDTOOL) + " clip --out " + three +
+                       " --from-block 3 --to-block 3 --frames 5 " + src),
+            0);
   kd::RecordingReader source, cut;
   ASSERT_TRUE(openReader(src, source));
   ASSERT_TRUE(openReader(three, cut));
   ASSERT_EQ(cut.blockCount(), 2);
+  EXPECT_EQ(cut.gmtOffset, 3);
   EXPECT_EQ(cut.framesInBlock(0), 5u);
   EXPECT_EQ(cut.framesInBlock(1), 0u);
   for (int n = 0; n < 5; ++n) EXPECT_TRUE(frameAt(cut, 0, n) == frameAt(source, 3, n));
@@ -143,4 +148,68 @@ TEST(KdtoolClip, OneBlockRangeAndFailuresLeaveNoFile) {
                    dir.file("short.kdz")),
             1);
   EXPECT_FALSE(std::filesystem::exists(bad));
+}
+
+TEST(KdtoolClip, ConfigurationFrameLeadsTheFirstBlock) {
+  TempDir dir;
+  const std::string src = dir.file("c.kdz");
+  ASSERT_EQ(kdtool("synth --format 3 --header-flags 256 --payload-size 64 --blocks 4 "
+                   "--frames-per-block 5 " +
+                   src),
+            0);
+  kd::RecordingReader plain;
+  ASSERT_TRUE(openReader(src, plain));
+  auto bytes = readFileBytes(src);
+  const size_t video = plain.dataOffset + 16 + 12;  // the first record's video payload
+  ASSERT_EQ(kd::le16(&bytes[plain.dataOffset + 16 + 2]) & 0x8000, 0);
+  kd::put32(&bytes[video], 8);
+  kd::put32(&bytes[video + 12], 206);
+  kd::testing::writeFileBytes(src, bytes);
+
+  const std::string clip = dir.file("clip.kdz");
+  ASSERT_EQ(kdtool("clip --out " + clip + " --from-block 2 --to-block 3 --frames 2 " + src), 0);
+  kd::RecordingReader source, cut;
+  ASSERT_TRUE(openReader(src, source));
+  ASSERT_TRUE(openReader(clip, cut));
+  ASSERT_EQ(cut.framesInBlock(0), 6u);
+  Frame config = frameAt(source, 0, 0);
+  config.stamp = source.blockTimeStamp(2);
+  EXPECT_TRUE(frameAt(cut, 0, 0) == config);
+  for (int n = 0; n < 5; ++n) EXPECT_TRUE(frameAt(cut, 0, n + 1) == frameAt(source, 2, n));
+  EXPECT_EQ(cut.frameCount(), 8u);
+
+  // A first value pointing outside the payload carries no frame over, and reads nothing wild.
+  kd::put32(&bytes[video], 0xFFFFFFF0u);
+  kd::testing::writeFileBytes(src, bytes);
+  const std::string wild = dir.file("wild.kdz");
+  ASSERT_EQ(kdtool("clip --out " + wild + " --from-block 2 --to-block 3 --frames 2 " + src), 0);
+  kd::RecordingReader wildReader;
+  ASSERT_TRUE(openReader(wild, wildReader));
+  EXPECT_EQ(wildReader.framesInBlock(0), 5u);
+}
+
+TEST(KdtoolClip, LargeRecordsAndFormat8ChannelsCopyWhole) {
+  TempDir dir;
+  // Pictures larger than 640 × 240 × 3 bytes are copied, never cut.
+  const std::string big = dir.file("big.kdz");
+  ASSERT_EQ(kdtool("synth --format 3 --payload-size 600000 --blocks 3 --frames-per-block 3 " + big),
+            0);
+  const std::string bigClip = dir.file("bigclip.kdz");
+  ASSERT_EQ(kdtool("clip --out " + bigClip + " --from-block 1 --to-block 2 --frames 2 " + big), 0);
+  kd::RecordingReader source, cut;
+  ASSERT_TRUE(openReader(big, source));
+  ASSERT_TRUE(openReader(bigClip, cut));
+  ASSERT_EQ(cut.frameCount(), 5u);
+  EXPECT_EQ(frameAt(cut, 1, 1).video.size(), 600000u);
+  EXPECT_TRUE(frameAt(cut, 1, 1) == frameAt(source, 2, 1));
+
+  // The channel chooses what a reader delivers, not what a format 8 clip holds.
+  const std::string quad = dir.file("quad.bin");
+  ASSERT_EQ(kdtool("synth --format 8 --blocks 3 --frames-per-block 4 " + quad), 0);
+  const std::string c0 = dir.file("c0.bin"), c2 = dir.file("c2.bin");
+  ASSERT_EQ(kdtool("clip --out " + c0 + " --from-block 0 --to-block 2 --frames 1 " + quad), 0);
+  ASSERT_EQ(
+      kdtool("clip --out " + c2 + " --channel 2 --from-block 0 --to-block 2 --frames 1 " + quad),
+      0);
+  EXPECT_EQ(readFileBytes(c0), readFileBytes(c2));
 }

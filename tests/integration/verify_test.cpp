@@ -110,4 +110,27 @@ TEST(KdtoolVerify, DamageNamesTheFaultyFrame) {
   EXPECT_EQ(json.find("\"block\":2"), std::string::npos) << "one fault only";
   const std::string text = kdtool("verify " + dir.file("back.kdz"), &rc);
   EXPECT_NE(text.find("block 1 frame 0"), std::string::npos) << text;
+
+  // Frame 1:2 with a picture that does not decode and a time stamp going backwards: both are
+  // listed, the decode fault first.
+  auto both = bytes;
+  size_t at = reader.blockOffset(1) + 16;
+  for (int n = 0; n < 2; ++n) {
+    const uint16_t flags = kd::le16(&both[at + 2]);
+    at += 12 + kd::le32(&both[at + 8]) + ((flags & 0x8000) ? 4 + kd::le32(&both[at + 12]) : 0);
+  }
+  const uint32_t stamp = kd::le32(&both[at + 4]);
+  std::fill(both.begin() + at + 12, both.begin() + at + 12 + kd::le32(&both[at + 8]), 0xFF);
+  kd::put32(&both[at + 4], stamp - 1000);
+  writeFileBytes(dir.file("both.kdz"), both);
+  json = kdtool("verify --json " + dir.file("both.kdz"), &rc);
+  EXPECT_EQ(rc, 3);
+  EXPECT_EQ(jsonInt(json, "frames_decoded"), 23);
+  EXPECT_NE(json.find("{\"block\":1,\"frame\":2,\"number\":10,\"time\":" +
+                      std::to_string(reader.secondsAt(stamp - 1000)) +
+                      ",\"reason\":\"decode\",\"detail\":\"the picture does not decode\"},"
+                      "{\"block\":1,\"frame\":2,\"number\":10,"),
+            std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"reason\":\"time\""), std::string::npos);
 }
