@@ -117,17 +117,17 @@ void CPlayerPanel::createButtons() {
   QPalette skin = palette();
   skin.setColor(QPalette::Light, QColor(0x9C, 0xE0, 0xFF, 150));
   skin.setColor(QPalette::Dark, QColor(0x0C, 0x0E, 0x11));
-  for (const ControlSpec& spec : kControls) {
+  for (const ControlSpec& control : kControls) {
     auto* button = new CSkinButton(this);
     button->setPalette(skin);
-    button->setObjectName(QStringLiteral("button%1").arg(spec.id));
-    button->setText(QString::fromUtf8(spec.caption));
-    if (spec.tooltip) button->setToolTip(QString::fromUtf8(spec.tooltip));
-    button->setGeometry(spec.rect);
-    button->setBorderStyle(spec.borderStyle);
+    button->setObjectName(QStringLiteral("button%1").arg(control.id));
+    button->setText(QString::fromUtf8(control.caption));
+    if (control.tooltip) button->setToolTip(QString::fromUtf8(control.tooltip));
+    button->setGeometry(control.rect);
+    button->setBorderStyle(control.borderStyle);
     button->setFaceFilled(false);  // the panel's picture shows around the icon
-    button->setVisible(spec.rect.top() < kBottomRowTop);
-    const int id = spec.id;
+    button->setVisible(control.rect.top() < kBottomRowTop);
+    const int id = control.id;
     connect(button, &CSkinButton::clicked, this, [this, id] { pressed(id); });
     buttons_[id] = button;
   }
@@ -149,11 +149,11 @@ void CPlayerPanel::createButtons() {
 // Sheets load in table order; as with a missing bitmap resource, the first one that fails leaves
 // the rest of the buttons without icons.
 void CPlayerPanel::loadIcons() {
-  for (const ControlSpec& spec : kControls) {
-    const std::vector<QIcon> sheet = loadIconSheet(spec.sheet, spec.iconSize);
-    if (int(sheet.size()) < spec.firstImage + 3) return;
-    const auto first = size_t(spec.firstImage);
-    buttons_[spec.id]->setIcons(sheet[first], sheet[first + 1], sheet[first + 2]);
+  for (const ControlSpec& control : kControls) {
+    const std::vector<QIcon> sheet = loadIconSheet(control.sheet, control.iconSize);
+    if (int(sheet.size()) < control.firstImage + 3) return;
+    const auto first = size_t(control.firstImage);
+    buttons_[control.id]->setIcons(sheet[first], sheet[first + 1], sheet[first + 2]);
   }
   lampIcons_ = loadIconSheet(panel_picture::kLamps, kLampSize);
   if (lampIcons_.size() < 2 * kLampCount) lampIcons_.clear();
@@ -275,8 +275,8 @@ void CPlayerPanel::lightLamp(int lamp) {
 
 void CPlayerPanel::toggleExpanded() {
   expanded_ = !expanded_;
-  for (const ControlSpec& spec : kControls)
-    if (spec.rect.top() >= kBottomRowTop) buttons_[spec.id]->setVisible(expanded_);
+  for (const ControlSpec& control : kControls)
+    if (control.rect.top() >= kBottomRowTop) buttons_[control.id]->setVisible(expanded_);
   // The authentication button joins the row too: the verification pass starts there.
   const QRect frame = geometry();
   setGeometry(frame.adjusted(0, 0, 0, expanded_ ? kExpansion : -kExpansion));
