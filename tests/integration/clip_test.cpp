@@ -7,6 +7,7 @@
 
 #include "common/temp_dir.h"
 #include "recording/byte_order.h"
+#include "recording/clip_writer.h"
 #include "recording/frame_packet.h"
 #include "recording/recording_reader.h"
 
@@ -212,4 +213,26 @@ TEST(KdtoolClip, LargeRecordsAndFormat8ChannelsCopyWhole) {
       kdtool("clip --out " + c2 + " --channel 2 --from-block 0 --to-block 2 --frames 1 " + quad),
       0);
   EXPECT_EQ(readFileBytes(c0), readFileBytes(c2));
+}
+
+TEST(KdtoolClip, SharedReaderKeepsItsPlace) {
+  TempDir dir;
+  const std::string src = dir.file("r.kdz");
+  ASSERT_EQ(kdtool("synth --format 3 --blocks 4 --frames-per-block 5 " + src), 0);
+  kd::RecordingReader reader, check;
+  ASSERT_TRUE(openReader(src, reader));
+  ASSERT_TRUE(openReader(src, check));
+  kd::FramePacket packet(1 << 20, 1 << 16);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(reader.readFrame(packet));
+  std::string error;
+  EXPECT_TRUE(kd::writeClip(reader, dir.file("ok.kdz"), 1, 2, 3, 0, error)) << error;
+  EXPECT_FALSE(kd::writeClip(reader, src, 1, 2, 3, 0, error));
+  EXPECT_NE(error.find("own source"), std::string::npos) << error;
+  EXPECT_FALSE(kd::writeClip(reader, dir.file("none.kdz"), 1, 1, 0, 0, error));
+  ASSERT_TRUE(reader.readFrame(packet));
+  EXPECT_EQ(packet.block, 0);
+  EXPECT_EQ(packet.frameInBlock, 3);
+  kd::FramePacket expected(1 << 20, 1 << 16);
+  ASSERT_TRUE(check.readFrame(expected, 0, 3));
+  EXPECT_EQ(packet.timeStamp, expected.timeStamp);
 }
