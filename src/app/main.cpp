@@ -9,9 +9,13 @@
 #include "app/player_application.h"
 #include "app/player_document.h"
 #include "app/start_time.h"
+#include "decode/diagnostics.h"
 
 int main(int argc, char** argv) {
   kd::traceStartUp("main");
+  // The decoders' diagnostic lines are the program's debugging output: standard output is kept
+  // for what --grab reports.
+  kd::setDiagnosticStream(stderr);
   QApplication app(argc, argv);
   kd::traceStartUp("application");
   kd::GrabOptions options;
