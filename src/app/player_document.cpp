@@ -182,10 +182,7 @@ bool CKadrelPlayerDoc::openRecording(const QString& path, int block, int frame) 
                         .arg(frame)
                         .arg(reason.isEmpty() ? QString() : ": " + reason));
   }
-  const bool recordingLocal = textMask_ & (1u << 6);
-  titleSuffix_ =
-      QString::fromStdString(titleSuffix(big5ToUtf8(header_->hostName), header_->gmtOffset,
-                                         localGmtOffset_, header_->startTime, recordingLocal));
+  refreshTitleSuffix();
   refreshTitle();
   applyMotionToPlayer();
   emit menuStateChanged();
@@ -200,13 +197,25 @@ void CKadrelPlayerDoc::fillCaption() {
   setCaptionText(caption.cameraName, header_->cameraNameOf(-1));
   setCaptionText(caption.cardName, header_->cardNameOf(-1));
   caption.setAllColours(captionColour_);
+  const CaptionClock clock = captionClock();
+  setRecordingTimes(caption, clock, header_->startTime, header_->endTime);
+  if (frameTaken_)
+    setCaptionText(caption.currentTime, clock.timeText(header_->secondsAt(lastTimeStamp_)));
+}
+
+CaptionClock CKadrelPlayerDoc::captionClock() const {
   CaptionClock clock;
   clock.recorderGmtOffset = header_->gmtOffset;
   clock.localGmtOffset = localGmtOffset_;
   clock.recordingLocal = textMask_ & (1u << 6);
-  setRecordingTimes(caption, clock, header_->startTime, header_->endTime);
-  if (frameTaken_)
-    setCaptionText(caption.currentTime, clock.timeText(header_->secondsAt(lastTimeStamp_)));
+  return clock;
+}
+
+void CKadrelPlayerDoc::refreshTitleSuffix() {
+  const CaptionClock clock = captionClock();
+  titleSuffix_ = QString::fromStdString(titleSuffix(big5ToUtf8(header_->hostName),
+                                                    clock.recorderGmtOffset, clock.localGmtOffset,
+                                                    header_->startTime, clock.recordingLocal));
 }
 
 void CKadrelPlayerDoc::fitWindow(QSize display) {
@@ -408,10 +417,7 @@ bool CKadrelPlayerDoc::takeFrame(const PictureFrame& frame) {
   currentNumber_ = reader ? reader->frameNumber(frame.block, frame.frameInBlock) : 0;
   lastTimeStamp_ = frame.timeStamp;
   frameTaken_ = true;
-  CaptionClock clock;
-  clock.recorderGmtOffset = header_->gmtOffset;
-  clock.localGmtOffset = localGmtOffset_;
-  clock.recordingLocal = textMask_ & (1u << 6);
+  const CaptionClock clock = captionClock();
   setCaptionText(caption_->currentTime, clock.timeText(header_->secondsAt(frame.timeStamp)));
   if (panel_) panel_->setPlaybackPosition(int(currentNumber_));
   return true;
@@ -503,10 +509,7 @@ void CKadrelPlayerDoc::setTextDisplayMask(uint32_t mask) {
   textMask_ = mask & 0x7F;
   if (!hasRecording()) return;
   fillCaption();
-  const bool recordingLocal = textMask_ & (1u << 6);
-  titleSuffix_ =
-      QString::fromStdString(titleSuffix(big5ToUtf8(header_->hostName), header_->gmtOffset,
-                                         localGmtOffset_, header_->startTime, recordingLocal));
+  refreshTitleSuffix();
   refreshTitle();
   if (motionSearch_) setMotionZonesOnCaption(zones_);
   represent();

@@ -169,6 +169,9 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   bool failOpen(const QString& reason);
   void fitWindow(QSize display);
   void fillCaption();
+  // The captions' clock: recorder's and computer's zones, recording-local time from the mask.
+  CaptionClock captionClock() const;
+  void refreshTitleSuffix();
   void applyPendingSeek();
   void applyMotionToPlayer();
   void clearMotionZones();
