@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
+#include <ctime>
 
 #include "app/main_frame.h"
 #include "catalog/continuous_list.h"
@@ -14,8 +15,10 @@
 #include "playback/play_navigation.h"
 #include "playback/player_title.h"
 #include "playback/qt/dib_presenter.h"
+#include "playback/surface_capture.h"
 #include "recording/recording_reader.h"
 #include "recording/snapshot_image.h"
+#include "recording/snapshot_name.h"
 #include "tools/open_file_dialog.h"
 #include "ui/colour_ref.h"
 #include "ui/motion_search_dialog.h"
@@ -466,6 +469,35 @@ void CKadrelPlayerDoc::toggleContinuousPlayback() {
   emit menuStateChanged();
 }
 
+// --- Snapshot ------------------------------------------------------------------------------
+
+void CKadrelPlayerDoc::snapshot() {
+  if (!hasRecording() || !presenter_ || !frameTaken_) return;
+  // The picture as presented: colour adjustment applied, captions not burned in.
+  int width = 0, height = 0;
+  std::vector<uint8_t> pixels = capturePresenter(*presenter_, width, height);
+  if (pixels.empty()) {
+    if (view_) view_->showNotice("拍照失敗: the picture cannot be read back");
+    return;
+  }
+  SnapshotImage picture;
+  picture.setPicture(width, height, std::move(pixels));
+  picture.setTime(uint32_t(header_->secondsAt(lastTimeStamp_)));
+  picture.setCardName(header_->cardNameOf(-1));
+  picture.setCameraName(header_->cameraNameOf(-1));
+  picture.setHostName(header_->hostName);
+  picture.setGmtOffset(localGmtOffset_);
+  std::string folder = folderOf(header_->path);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  const std::string path = snapshotPathFor(folder, header_->sourceKey(), std::time(nullptr));
+  if (!picture.save(SnapshotImage::kBmp, path)) {
+    if (view_) view_->showNotice("拍照失敗: " + QString::fromStdString(picture.lastError()));
+    return;
+  }
+  lastSnapshotPath_ = QString::fromStdString(picture.path());
+  if (view_) view_->showNotice("拍照: " + lastSnapshotPath_);
+}
+
 // --- Captions --------------------------------------------------------------------------------
 
 void CKadrelPlayerDoc::represent() {
@@ -604,8 +636,8 @@ void CKadrelPlayerDoc::togglePanel() {
     delete panel_.data();
   } else if (frame_) {
     panel_ = new CPlayerPanel(*this, frame_);
-    // Clips, snapshots and verification come with their tools; until then their buttons are off.
-    for (int id : {1011, 1012, 1013, 1014, 1015, 1177})
+    // Clips and verification come with their tools; until then their buttons are off.
+    for (int id : {1011, 1012, 1013, 1014, 1177})
       if (QAbstractButton* button = panel_->button(id)) button->setEnabled(false);
     setPanelRange();
     panel_->show();

@@ -90,7 +90,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   void markClipEnd() override {}
   void saveClip() override {}
   void loadClip() override {}
-  void snapshot() override {}
+  void snapshot() override;
   void toggleCaptions() override;
   void chooseCaptionColour() override;
   void startVerification() override {}
@@ -144,6 +144,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   QSize lastDisplaySize() const { return lastDisplay_; }
   const QString& picturePath() const { return picturePath_; }
   const QString& lastFolder() const { return lastFolder_; }
+  const QString& lastSnapshotPath() const { return lastSnapshotPath_; }
 
   CPlayWnd* player();
   FastScan* fastScan();
@@ -197,6 +198,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   QString title_;
   QString titleSuffix_;
   QString lastFolder_;
+  QString lastSnapshotPath_;
   QString openError_;
   QSize lastDisplay_;
   int currentBlock_ = 0;

@@ -2,8 +2,10 @@
 
 #include <QColorDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWheelEvent>
 #include <mutex>
 
@@ -28,7 +30,26 @@ namespace kd {
 
 CKadrelPlayerView::CKadrelPlayerView(QWidget* parent) : PictureWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
-  setMouseTracking(false);
+  notice_ = new QLabel(this);
+  notice_->setStyleSheet(
+      "QLabel { background: rgba(0, 0, 0, 170); color: #ffd25a; padding: 4px; }");
+  notice_->hide();
+  noticeTimer_ = new QTimer(this);
+  noticeTimer_->setSingleShot(true);
+  connect(noticeTimer_, &QTimer::timeout, notice_, &QLabel::hide);
+}
+
+void CKadrelPlayerView::showNotice(const QString& text) {
+  notice_->setText(text);
+  notice_->adjustSize();
+  notice_->move(6, height() - notice_->height() - 6);
+  notice_->show();
+  notice_->raise();
+  noticeTimer_->start(4000);
+}
+
+QString CKadrelPlayerView::notice() const {
+  return notice_->isVisible() ? notice_->text() : QString();
 }
 
 CKadrelPlayerView::~CKadrelPlayerView() = default;

@@ -9,6 +9,9 @@
 #include <QRect>
 #include <QString>
 
+class QLabel;
+class QTimer;
+
 #include "playback/colour_control.h"
 #include "playback/player_notify.h"
 #include "playback/qt/picture_widget.h"
@@ -51,6 +54,10 @@ class CKadrelPlayerView : public PictureWidget, public PlayWindowParent {
   bool snapshotCaptions() const { return snapshotCaptions_; }
   void chooseSnapshotTextColour();
 
+  // A short note over the picture (where a snapshot went), gone after a few seconds.
+  void showNotice(const QString& text);
+  QString notice() const;
+
   // The client area as it is shown now: picture with captions, or the idle/stand-by picture.
   QImage grabClient();
   // Zoom: the document's mouse mode goes back to none (the recording closed).
@@ -84,6 +91,9 @@ class CKadrelPlayerView : public PictureWidget, public PlayWindowParent {
   QString snapshotCard_, snapshotCamera_, snapshotTime_;
   bool snapshotCaptions_ = false;
   uint32_t snapshotTextColour_ = 0xFFFF00;
+
+  QLabel* notice_ = nullptr;
+  QTimer* noticeTimer_ = nullptr;
 
   QPoint dragStart_;
   QSize dragClient_;

@@ -1,10 +1,12 @@
 // An operator plays a recording: opened from the command line, paused, slowed, stepped and
 // jumped from block to block, with the title and the slider following.
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QSignalSpy>
 
 #include "playback/play_engine.h"
 #include "player_fixture.h"
+#include "recording/snapshot_image.h"
 #include "ui/position_slider.h"
 
 using namespace kd;
@@ -153,4 +155,43 @@ TEST_F(PlaybackFlows, FastScanHopsBlockByBlockWithoutPausingTheTitle) {
   click(1006);
   EXPECT_EQ(document().speed(), 0);
   EXPECT_FALSE(document().isPaused());
+}
+
+TEST_F(PlaybackFlows, SnapshotsKeepTheAdjustedPictureAndNeverOverwrite) {
+  startPlayer(makeRecording("cam.kdz", 20));
+  ASSERT_TRUE(waitForFrame());
+  auto meanOf = [](const SnapshotImage& picture) {
+    double sum = 0;
+    for (uint8_t v : picture.pixels()) sum += v;
+    return sum / double(picture.pixels().size());
+  };
+  click(1005);  // pause, then the snapshot button
+  click(1015);
+  const QString first = document().lastSnapshotPath();
+  ASSERT_FALSE(first.isEmpty());
+  EXPECT_TRUE(QFileInfo(first).fileName().startsWith("pc00"));
+  EXPECT_TRUE(view().notice().contains(first));
+  SnapshotImage neutral;
+  ASSERT_TRUE(neutral.load(SnapshotImage::kBmp, first.toStdString()));
+  EXPECT_EQ(neutral.width(), 352);
+  EXPECT_EQ(neutral.cameraName(), "Camera 1");
+  EXPECT_EQ(neutral.hostName(), "DVR-HOST");
+  EXPECT_EQ(neutral.flags() & 0x0F, 0x0F);
+
+  // Half brightness through the colour worker: the next snapshot holds the adjusted pixels.
+  ColourSet darker;
+  darker.brightness = 50;
+  view().setColours(darker);
+  click(1005);
+  ASSERT_TRUE(waitForFrame());
+  ASSERT_TRUE(waitForFrame());
+  click(1005);
+  QTest::qWait(100);
+  click(1015);
+  const QString second = document().lastSnapshotPath();
+  ASSERT_NE(second, first);
+  SnapshotImage adjusted;
+  ASSERT_TRUE(adjusted.load(SnapshotImage::kBmp, second.toStdString()));
+  EXPECT_LT(meanOf(adjusted), meanOf(neutral) * 0.7);
+  EXPECT_TRUE(QFileInfo::exists(first));
 }
