@@ -35,12 +35,15 @@ void GrabRun::start() {
     QTimer::singleShot(50, this, [this] { finish(false); });
     return;
   }
-  if (!options_.seek || !document.hasRecording()) {
+  if (!document.hasRecording() || (!options_.seek && !options_.pause)) {
     afterSeek();
     return;
   }
+  // --seek waits for its frame; --pause alone for the first frame shown, so that it pauses on a
+  // picture rather than before one.
   connect(&document, &CKadrelPlayerDoc::frameShown, this, [this, &document](int block, int frame) {
-    if (seekShown_ || block != options_.seekBlock || frame != options_.seekFrame) return;
+    if (seekShown_) return;
+    if (options_.seek && (block != options_.seekBlock || frame != options_.seekFrame)) return;
     seekShown_ = true;
     // Paused on the shown frame itself, before the play window reads on.
     if (options_.pause && !document.isPaused()) document.togglePause();
@@ -49,11 +52,15 @@ void GrabRun::start() {
   });
   seekTimeout_.setSingleShot(true);
   connect(&seekTimeout_, &QTimer::timeout, this, [this] {
-    std::fprintf(stderr, "kdplayer: frame %d:%d was not shown\n", options_.seekBlock,
-                 options_.seekFrame);
+    if (options_.seek)
+      std::fprintf(stderr, "kdplayer: frame %d:%d was not shown\n", options_.seekBlock,
+                   options_.seekFrame);
+    else
+      std::fprintf(stderr, "kdplayer: no frame was shown\n");
     finish(false);
   });
   seekTimeout_.start(kSeekTimeoutMs);
+  if (!options_.seek) return;
   CPlayWnd* player = document.player();
   if (!player || !player->seek(options_.seekBlock, options_.seekFrame)) {
     seekTimeout_.stop();
@@ -65,7 +72,6 @@ void GrabRun::start() {
 
 void GrabRun::afterSeek() {
   CKadrelPlayerDoc& document = *player_.document();
-  if (options_.pause && !options_.seek && !document.isPaused()) document.togglePause();
   if (options_.speedSet) {
     // As the operator would: the lamp of that speed on the panel.
     CPlayerPanel* panel = document.panel();

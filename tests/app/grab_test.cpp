@@ -94,3 +94,15 @@ TEST(Grab, AFileThatDoesNotOpenExitsOneWithEveryKey) {
   EXPECT_EQ(g.json["title"].toString(), " 停止");
   EXPECT_FALSE(g.picture.isNull());
 }
+
+TEST(Grab, PauseAloneStopsOnTheFirstPictureShown) {
+  kd::testing::TempDir dir;
+  const std::string file = makeRecording(dir);
+  const Grab g = runGrab(dir, "--pause --wait 300 " + file);
+  ASSERT_EQ(g.status, 0);
+  EXPECT_TRUE(g.json["paused"].toBool());
+  EXPECT_EQ(g.json["position"].toObject()["number"].toInt(), 0);
+  // A picture, not the idle background: the generator's white marker sits near the top left.
+  const QColor marker = g.picture.pixelColor(14, 40);
+  EXPECT_GT(marker.lightness(), 200);
+}
