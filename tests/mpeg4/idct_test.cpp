@@ -105,13 +105,15 @@ TEST(Mpeg4Idct, PutAndAddClipAndClearTheBlock) {
   }
 }
 
-// The vector transform against the portable one, put and add: sparse and dense blocks, the
-// coefficient range of real streams and the whole 16-bit range (the 32-bit column pass).
+// The vector transform against the portable one, put and add: sparse and dense blocks over the
+// coefficient range of real streams (dequantised coefficients are clamped to −2048 … 2047; dense
+// blocks of large ones take the 32-bit column pass). Wider values are not fed: the portable
+// transform's 32-bit sums are only defined for that range.
 TEST(Mpeg4Idct, VectorTransformMatchesPortable) {
   std::mt19937 rng(17);
   for (int trial = 0; trial < 20000; ++trial) {
     alignas(16) int16_t a[64] = {}, b[64];
-    const int limit = trial % 10 == 0 ? 32768 : trial % 3 == 0 ? 2048 : 160;
+    const int limit = trial % 10 == 0 || trial % 3 == 0 ? 2048 : 160;
     const int count = 1 + int(rng() % (trial % 4 == 0 ? 64 : 6));
     for (int i = 0; i < count; ++i) a[rng() % 64] = int16_t(int(rng() % (2 * limit)) - limit);
     uint8_t base[8 * 8], want[8 * 8], got[8 * 8];
