@@ -12,6 +12,31 @@ namespace kd {
 // 4-byte pixels are assembled as one 32-bit word: blue in the lowest byte.
 static_assert(std::endian::native == std::endian::little);
 
+namespace {
+
+// Blue-green-red pixels to 32-bit words with an opaque top byte. Four pixels are read as three
+// little-endian words and rearranged, instead of byte by byte.
+void expandBgrRow(const uint8_t* in, uint8_t* out, int width) {
+  int x = 0;
+  for (; x + 4 <= width; x += 4, in += 12, out += 16) {
+    uint32_t w[3];
+    std::memcpy(w, in, 12);
+    const uint32_t px[4] = {
+        0xFF000000u | (w[0] & 0xFFFFFFu),
+        0xFF000000u | (w[0] >> 24) | ((w[1] & 0xFFFFu) << 8),
+        0xFF000000u | (w[1] >> 16) | ((w[2] & 0xFFu) << 16),
+        0xFF000000u | (w[2] >> 8),
+    };
+    std::memcpy(out, px, 16);
+  }
+  for (; x < width; ++x, in += 3, out += 4) {
+    const uint32_t px = 0xFF000000u | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
+    std::memcpy(out, &px, 4);
+  }
+}
+
+}  // namespace
+
 bool transferPicture(const DecodedPicture& picture, const PictureLayout& layout,
                      const SurfaceView& destination, bool bottomUp) {
   const int width = picture.width(), height = picture.height();
@@ -49,10 +74,7 @@ bool transferPicture(const DecodedPicture& picture, const PictureLayout& layout,
       if (bpp == 3) {
         std::memcpy(out, in, size_t(width) * 3);
       } else {
-        for (int x = 0; x < width; ++x, in += 3) {
-          const uint32_t px = 0xFF000000u | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
-          std::memcpy(out + 4 * x, &px, 4);
-        }
+        expandBgrRow(in, out, width);
       }
     }
   }

@@ -33,6 +33,28 @@ TEST(StretchCopy, ShortcutsMatchTheGeneralMapping) {
   EXPECT_FALSE(stretchCopy(source, QRect(30, 0, 20, 10), zoomed, zoomed.rect()));  // leaves source
 }
 
+TEST(StretchCopy, RunCopiesMatchTheColumnTable) {
+  // A picture area a few pixels smaller or larger than its surface, as presents do: the copy by
+  // runs of neighbouring columns lands every pixel where the per-pixel mapping puts it.
+  const QImage source = numbered(250, 40);
+  for (const auto& [from, to] : {std::pair{QRect(0, 0, 240, 36), QRect(0, 0, 250, 40)},
+                                 std::pair{QRect(3, 2, 247, 38), QRect(0, 0, 240, 36)},
+                                 std::pair{QRect(0, 0, 250, 40), QRect(-5, 1, 252, 38)}}) {
+    QImage copied(250, 40, QImage::Format_RGB32);
+    copied.fill(qRgb(7, 7, 7));
+    QImage expected = copied;
+    ASSERT_TRUE(stretchCopy(source, from, copied, to));
+    const QRect clipped = to.intersected(expected.rect());
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y)
+      for (int x = clipped.left(); x <= clipped.right(); ++x) {
+        const int sx = from.left() + (x - to.left()) * from.width() / to.width();
+        const int sy = from.top() + (y - to.top()) * from.height() / to.height();
+        expected.setPixel(x, y, source.pixel(sx, sy));
+      }
+    EXPECT_EQ(copied, expected) << from.width() << " to " << to.width();
+  }
+}
+
 TEST(StretchCopy, BlackIsTransparentAndOutsideIsClipped) {
   QImage key(2, 1, QImage::Format_RGB32);
   key.setPixel(0, 0, qRgb(0, 0, 0));

@@ -20,6 +20,22 @@ bool stretchCopy(const QImage& source, const QRect& from, QImage& destination, c
   for (int& c : columns)
     if (c > from.right()) c = from.right();
 
+  // A slight enlargement or reduction (a picture area a few pixels smaller than the surface) maps
+  // long runs of neighbouring columns to neighbouring columns: such rows are copied run by run.
+  struct Run {
+    int at, from, length;
+  };
+  std::vector<Run> runs;
+  if (!blackTransparent && sw != dw) {
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (!runs.empty() && columns[i] == columns[i - 1] + 1)
+        ++runs.back().length;
+      else
+        runs.push_back({int(i), columns[i], 1});
+    }
+    if (runs.size() * 8 > columns.size()) runs.clear();  // short runs: the table is quicker
+  }
+
   const bool oneToOneRows = sw == dw && !blackTransparent;
   // Exact doubling of an unclipped row (the usual window at twice the picture): each source
   // pixel twice, the same columns the table would pick.
@@ -47,6 +63,8 @@ bool stretchCopy(const QImage& source, const QRect& from, QImage& destination, c
         const uint32_t px = in[columns[i]];
         if (px & 0x00FFFFFF) out[i] = px;
       }
+    } else if (!runs.empty()) {
+      for (const Run& run : runs) std::memcpy(out + run.at, in + run.from, size_t(run.length) * 4);
     } else if (doubledRows) {
       const uint32_t* row = in + from.left();
       for (int i = 0; i < sw; ++i) out[2 * i] = out[2 * i + 1] = row[i];

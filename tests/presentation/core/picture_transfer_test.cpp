@@ -63,5 +63,23 @@ TEST(PictureTransfer, InterleavedAndSizeMismatch) {
   EXPECT_EQ(small[0], 0x55);
 }
 
+TEST(PictureTransfer, InterleavedIntoFourBytePixelsEveryColumn) {
+  // Seven columns: one group of four words and a tail of three, on both sides of the seam.
+  DecodedPicture picture(7, 2);
+  for (size_t i = 0; i < picture.byteSize(); ++i) picture.pixels()[i] = uint8_t(i * 7 + 1);
+  std::vector<uint8_t> surface(2 * 32, 0xAA);
+  SurfaceView view{2, 0, 4, 0, surface.data(), 32, 7, 2};
+  ASSERT_TRUE(transferPicture(picture, {false, true}, view, false));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 7; ++x) {
+      const uint8_t* in = picture.pixels() + (y * 7 + x) * 3;
+      const uint8_t* out = surface.data() + y * 32 + x * 4;
+      EXPECT_EQ(std::vector<uint8_t>(out, out + 4),
+                (std::vector<uint8_t>{in[0], in[1], in[2], 0xFF}))
+          << x << "," << y;
+    }
+  EXPECT_EQ(surface[28], 0xAA);  // pitch padding untouched
+}
+
 }  // namespace
 }  // namespace kd
