@@ -1,6 +1,9 @@
 #include "ui/panel_pictures.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QString>
+#include <algorithm>
 
 // The pictures live in a static library: register its resources before the first use.
 static void registerPanelPictures() {
@@ -55,9 +58,15 @@ QImage loadAt(int resource, int scale) {
 
 }  // namespace
 
-std::vector<QIcon> loadIconSheet(int resource, QSize imageSize) {
+bool anyHighDensityScreen() {
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  return std::any_of(screens.begin(), screens.end(),
+                     [](const QScreen* screen) { return screen->devicePixelRatio() > 1.0; });
+}
+
+std::vector<QIcon> loadIconSheet(int resource, QSize imageSize, bool withDoubleSize) {
   const QImage one = loadAt(resource, 1);
-  const QImage two = loadAt(resource, 2);
+  const QImage two = withDoubleSize ? loadAt(resource, 2) : QImage();
   if (one.isNull() || imageSize.isEmpty() || one.height() != imageSize.height() ||
       one.width() % imageSize.width() != 0)
     return {};

@@ -26,8 +26,13 @@ constexpr int kFullScreen = 205;
 }  // namespace panel_picture
 
 // The images of an icon sheet, left to right, each `imageSize` logical pixels, as icons holding
-// the 1× and 2× pixmaps. Empty when the sheet is missing or not a whole number of images wide.
-std::vector<QIcon> loadIconSheet(int resource, QSize imageSize);
+// the 1× pixmaps and, with `withDoubleSize`, the 2× ones. Empty when the sheet is missing or not a
+// whole number of images wide.
+std::vector<QIcon> loadIconSheet(int resource, QSize imageSize, bool withDoubleSize = true);
+
+// Whether any screen draws at more than one device pixel per logical pixel: the 2× pictures are
+// decoded only then (decoding them all costs start-up time for nothing on 1× screens).
+bool anyHighDensityScreen();
 
 // A whole picture (132 or 134) for a device pixel ratio: the 2× drawing above 1, with its ratio
 // set so that it paints at its logical size. Null for an unknown resource.

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 #include "ui/panel_pictures.h"
 #include "ui/position_slider.h"
@@ -149,13 +151,21 @@ void CPlayerPanel::createButtons() {
 // Sheets load in table order; as with a missing bitmap resource, the first one that fails leaves
 // the rest of the buttons without icons.
 void CPlayerPanel::loadIcons() {
+  // Several buttons share a sheet: each is decoded once.
+  const bool doubleSize = anyHighDensityScreen();
+  std::map<std::tuple<int, int, int>, std::vector<QIcon>> sheets;
   for (const ControlSpec& control : kControls) {
-    const std::vector<QIcon> sheet = loadIconSheet(control.sheet, control.iconSize);
+    const auto key =
+        std::make_tuple(control.sheet, control.iconSize.width(), control.iconSize.height());
+    auto found = sheets.find(key);
+    if (found == sheets.end())
+      found = sheets.emplace(key, loadIconSheet(control.sheet, control.iconSize, doubleSize)).first;
+    const std::vector<QIcon>& sheet = found->second;
     if (int(sheet.size()) < control.firstImage + 3) return;
     const auto first = size_t(control.firstImage);
     buttons_[control.id]->setIcons(sheet[first], sheet[first + 1], sheet[first + 2]);
   }
-  lampIcons_ = loadIconSheet(panel_picture::kLamps, kLampSize);
+  lampIcons_ = loadIconSheet(panel_picture::kLamps, kLampSize, doubleSize);
   if (lampIcons_.size() < 2 * kLampCount) lampIcons_.clear();
 }
 
