@@ -16,6 +16,7 @@
 namespace kd {
 
 CMainFrame::CMainFrame(CKadrelPlayerDoc& document) : document_(document) {
+  settingsWriter_.setMaxThreadCount(1);
   // The shared display objects live as long as the frame.
   display::setUp();
   view_ = new CKadrelPlayerView(this);
@@ -146,7 +147,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 // --- Recent files ----------------------------------------------------------------------------
 
 QStringList CMainFrame::recentFiles() const {
-  return QSettings().value("Recent File List").toStringList();
+  if (!recentLoaded_) {
+    recent_ = QSettings().value("Recent File List").toStringList();
+    recentLoaded_ = true;
+  }
+  return recent_;
 }
 
 void CMainFrame::addRecentFile(const QString& path) {
@@ -154,7 +159,10 @@ void CMainFrame::addRecentFile(const QString& path) {
   list.removeAll(path);
   list.prepend(path);
   while (list.size() > kRecentFiles) list.removeLast();
-  QSettings().setValue("Recent File List", list);
+  recent_ = list;
+  // Storing the settings waits for the disk (a synced lock file and a synced rename): it is done
+  // on the frame's one writer thread, in order, so an open never waits for it.
+  settingsWriter_.start([list] { QSettings().setValue("Recent File List", list); });
   refreshRecentEntries();
 }
 

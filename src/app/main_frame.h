@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QRect>
 #include <QStringList>
+#include <QThreadPool>
 #include <map>
 
 class QAction;
@@ -70,6 +71,12 @@ class CMainFrame : public QMainWindow {
   bool fullScreen_ = false;
   QRect savedGeometry_;
   QSize savedClient_;
+
+  // The recent-file list as last read or stored; the settings are read once.
+  mutable QStringList recent_;
+  mutable bool recentLoaded_ = false;
+  // Last, so that it is destroyed first: its destructor waits for the writes it holds.
+  QThreadPool settingsWriter_;
 };
 
 }  // namespace kd
