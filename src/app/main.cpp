@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/font_warm_up.h"
 #include "app/grab_options.h"
 #include "app/grab_run.h"
 #include "app/player_application.h"
@@ -13,9 +14,12 @@
 
 int main(int argc, char** argv) {
   kd::traceStartUp("main");
+  const kd::FontConfigWarmUp fonts;
   // The decoders' diagnostic lines are the program's debugging output: standard output is kept
   // for what --grab reports.
   kd::setDiagnosticStream(stderr);
+  // The menu bar stays in the window, as the player's layout and sizes assume.
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   QApplication app(argc, argv);
   kd::traceStartUp("application");
   kd::GrabOptions options;

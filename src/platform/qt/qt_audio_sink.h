@@ -1,6 +1,7 @@
 #pragma once
 // The system's sound devices through Qt Multimedia (QAudioSink on whatever the system offers:
-// PipeWire, PulseAudio or ALSA).
+// PipeWire, PulseAudio or ALSA). They live in a module of their own (libkdqtaudio.so, beside the
+// program), loaded on a worker at start-up so that the multimedia libraries do not delay it.
 namespace kd {
 
 // Registers the Qt devices as "qt" for systemAudioDevices(). Call once at start-up on the
