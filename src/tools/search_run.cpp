@@ -36,14 +36,14 @@ void CSearchRun::start(SearchRequest request, Done done) {
   done_ = std::move(done);
   job_->started.start();
   Job* job = job_.get();
-  thread_ = std::thread([job, request = std::move(request)] {
+  thread_ = std::thread([job, search = search_, request = std::move(request)] {
     SearchControl control;
     control.cancel = &job->cancel;
     control.progress = [job](const SearchProgress& p) {
       std::lock_guard lock(job->mutex);
       job->progress = p;
     };
-    SearchOutcome outcome = searchRecordings(request, control);
+    SearchOutcome outcome = search(request, control);
     std::lock_guard lock(job->mutex);
     job->outcome = std::move(outcome);
     job->finished = true;

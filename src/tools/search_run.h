@@ -4,13 +4,13 @@
 // cancel button shows how far it got. The result comes back on the user-interface thread.
 #include <QObject>
 #include <QPointer>
+#include <QProgressDialog>
 #include <functional>
 #include <memory>
 #include <thread>
 
 #include "catalog/recording_search.h"
 
-class QProgressDialog;
 class QTimer;
 class QWidget;
 
@@ -28,6 +28,9 @@ class CSearchRun : public QObject {
   ~CSearchRun() override;
 
   using Done = std::function<void(SearchOutcome)>;
+  using Search = std::function<SearchOutcome(const SearchRequest&, const SearchControl&)>;
+  // What runs on the thread (the tree search unless replaced, as tests do for a slow one).
+  void setSearch(Search search) { search_ = std::move(search); }
   // Starts `request`; `done` gets its outcome (cancelled when the operator cancelled it).
   void start(SearchRequest request, Done done);
   bool running() const { return job_ != nullptr; }
@@ -46,6 +49,9 @@ class CSearchRun : public QObject {
   std::shared_ptr<Job> job_;
   std::thread thread_;
   Done done_;
+  Search search_ = [](const SearchRequest& request, const SearchControl& control) {
+    return searchRecordings(request, control);
+  };
 };
 
 }  // namespace kd
