@@ -1,7 +1,11 @@
 #include "catalog/recording_search.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/big5_text.h"
 #include "recording/recording_info.h"
@@ -9,8 +13,6 @@
 namespace kd {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 bool cancelled(const SearchControl& control) {
   return control.cancel && control.cancel->load(std::memory_order_relaxed);
@@ -26,27 +28,46 @@ struct Entry {
   bool folder = false;
 };
 
+// What an entry is, from the listing's type where it gives one; links are looked through once.
+enum class Kind { kOther, kFile, kFolder, kLinkToFolder };
+
+Kind kindOf(const std::string& path, unsigned char listedType) {
+  struct stat st {};
+  switch (listedType) {
+    case DT_REG:
+      return Kind::kFile;
+    case DT_DIR:
+      return Kind::kFolder;
+    case DT_LNK:
+      if (::stat(path.c_str(), &st) != 0) return Kind::kOther;  // a dangling link
+      if (S_ISDIR(st.st_mode)) return Kind::kLinkToFolder;
+      return S_ISREG(st.st_mode) ? Kind::kFile : Kind::kOther;
+    case DT_UNKNOWN:  // file systems that do not say: ask
+      if (::lstat(path.c_str(), &st) != 0) return Kind::kOther;
+      if (S_ISLNK(st.st_mode)) return kindOf(path, DT_LNK);
+      if (S_ISDIR(st.st_mode)) return Kind::kFolder;
+      return S_ISREG(st.st_mode) ? Kind::kFile : Kind::kOther;
+    default:
+      return Kind::kOther;  // pipes, devices, sockets
+  }
+}
+
 // The entries of `folder` worth a look, sorted by name bytes.
 bool listEntries(const std::string& folder, std::vector<Entry>& entries, std::string& error) {
   entries.clear();
-  std::error_code ec;
-  fs::directory_iterator it(folder, ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    std::error_code typeError;
-    const bool link = it->is_symlink(typeError);
-    // The entry's own type comes with the listing; only a link needs a look at what it names.
-    const fs::file_status status = link ? it->status(typeError) : it->symlink_status(typeError);
-    if (typeError) continue;
-    if (fs::is_directory(status)) {
-      if (!link) entries.push_back({it->path().filename().string(), true});
-    } else if (fs::is_regular_file(status)) {
-      entries.push_back({it->path().filename().string(), false});
-    }
-  }
-  if (ec) {
-    error = ec.message();
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) {
+    error = std::strerror(errno);
     return false;
   }
+  while (const dirent* d = ::readdir(dir)) {
+    const std::string name = d->d_name;
+    if (name == "." || name == "..") continue;
+    const Kind kind = kindOf(joinPath(folder, name), d->d_type);
+    if (kind == Kind::kFile || kind == Kind::kFolder)
+      entries.push_back({name, kind == Kind::kFolder});
+  }
+  ::closedir(dir);
   std::sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return a.name < b.name; });
   return true;
