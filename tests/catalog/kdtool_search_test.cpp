@@ -60,7 +60,8 @@ class KdtoolSearch : public ::testing::Test {
 
 TEST_F(KdtoolSearch, JsonInSelectionOrderWithPathsAsGiven) {
   const std::string d = dir.path().string();
-  Outcome run = kdtool("search --json " + d + " --camera 6 --time '2026-01-01 09:30:00' --subfolders");
+  Outcome run =
+      kdtool("search --json " + d + " --camera 6 --time '2026-01-01 09:30:00' --subfolders");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "[" + entry(d + "/a.kdz", kTen) + "," + entry(d + "/sub/b.kdz", kTen + 3600) +
                          "," + entry(d + "/c.kdz", kTen + 7200) + "]\n");
