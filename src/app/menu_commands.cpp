@@ -35,6 +35,9 @@ void runMenuCommand(CKadrelPlayerDoc& document, CMainFrame& frame, int id) {
       dialog.exec();
       break;
     }
+    case 32783:
+      document.fileSearchCommand();
+      break;
     case 32784:
       document.motionSearchSettings();
       break;
@@ -68,8 +71,7 @@ MenuState menuCommandState(const CKadrelPlayerDoc& document, const CMainFrame& f
       return {true, document.motionSearchOn()};
     case 32786:
       return {true, document.continuousPlayback()};
-    // File search, printing and AVI conversion arrive with their tools.
-    case 32783:
+    // Printing and AVI conversion arrive with their tools.
     case 57607:
     case 57609:
     case 57606:

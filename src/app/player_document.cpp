@@ -20,6 +20,7 @@
 #include "recording/snapshot_image.h"
 #include "recording/snapshot_name.h"
 #include "tools/open_file_dialog.h"
+#include "tools/search_dialog.h"
 #include "ui/colour_ref.h"
 #include "ui/motion_search_dialog.h"
 #include "ui/player_panel.h"
@@ -133,6 +134,7 @@ bool CKadrelPlayerDoc::failOpen(const QString& reason) {
 }
 
 bool CKadrelPlayerDoc::openRecording(const QString& path, int block, int frame) {
+  if (!openingSearchResult_) search_->drop();
   close(false, false);
   const std::string file = path.toStdString();
   RecordingInfo probe;
@@ -446,7 +448,13 @@ void CKadrelPlayerDoc::onPlayerStopped() {
 
 void CKadrelPlayerDoc::onEndOfFile() {
   if (!playback_) return;
-  if (continuous_ && header_) {
+  if (search_->active()) {
+    // A search's file goes on with the search's next candidate, continuous playback or not.
+    std::string next;
+    while (search_->takeNext(next))
+      if (openSearchCandidate(next)) return;
+    search_->drop();
+  } else if (continuous_ && header_) {
     if (!continuousListBuilt_) {
       // The folder of the recording that is open, whichever way it was opened.
       continuousList_ = buildContinuousList(folderOf(header_->path), header_->path,
@@ -467,6 +475,44 @@ void CKadrelPlayerDoc::onEndOfFile() {
 void CKadrelPlayerDoc::toggleContinuousPlayback() {
   continuous_ = !continuous_;
   emit menuStateChanged();
+}
+
+// --- File search -----------------------------------------------------------------------------
+
+void CKadrelPlayerDoc::fileSearchCommand() {
+  close(true, false);
+  CSearchDlg dialog(
+      frame_, search_->settings(),
+      [this](const SearchSettings& settings, std::vector<std::vector<SearchCandidate>> found) {
+        return !found.empty() && openSearchResult(std::move(found.front()), settings.time);
+      },
+      false);
+  dialog.exec();
+  emit menuStateChanged();
+}
+
+bool CKadrelPlayerDoc::openSearchResult(std::vector<SearchCandidate> candidates, int64_t moment) {
+  continuousList_.clear();
+  continuousListBuilt_ = false;
+  search_->start(std::move(candidates));
+  // A candidate whose header read but whose file does not open is passed over.
+  std::string path;
+  while (search_->takeNext(path)) {
+    if (!openSearchCandidate(path)) continue;
+    playback_->player.seekToTime(moment);
+    if (view_) view_->update();
+    emit menuStateChanged();
+    return true;
+  }
+  search_->drop();
+  return false;
+}
+
+bool CKadrelPlayerDoc::openSearchCandidate(const std::string& path) {
+  openingSearchResult_ = true;
+  const bool opened = openRecording(QString::fromStdString(path), 0, 0);
+  openingSearchResult_ = false;
+  return opened;
 }
 
 // --- Snapshot ------------------------------------------------------------------------------

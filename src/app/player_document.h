@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/document_search.h"
 #include "app/main_frame.h"
 #include "playback/caption_info.h"
 #include "playback/engine_clock.h"
@@ -62,6 +63,10 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   void toggleMotionSearch();        // "啟動動態搜尋"
   void toggleContinuousPlayback();  // "啟動連續播放"
   void textDisplaySettings();       // "文字顯示設定..."
+  void fileSearchCommand();         // "檔案搜尋..."
+  // Plays what a search found (selection order): the first that opens, seeked to `moment`;
+  // each one's end plays the next. False when none opens.
+  bool openSearchResult(std::vector<SearchCandidate> candidates, int64_t moment);
   // Opens a chosen path by its extension: face file, snapshot picture or recording.
   bool openPath(const QString& path);
   // The open flow; false leaves nothing open (lastOpenError() says why).
@@ -126,6 +131,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   uint32_t currentNumber() const { return currentNumber_; }
   bool stepPending() const;
   bool continuousPlayback() const { return continuous_; }
+  DocumentSearch& search() { return *search_; }
   bool motionSearchOn() const { return motionSearch_; }
   const MotionSettings& motionSettings() const { return motion_; }
   void setMotionSettings(const MotionSettings& settings);
@@ -177,6 +183,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   void applyMotionToPlayer();
   void clearMotionZones();
   void setPanelRange();
+  bool openSearchCandidate(const std::string& path);
   QString headerText(const std::string& big5) const;
 
   EngineClock& clock_;
@@ -225,6 +232,9 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   bool continuous_ = false;
   bool continuousListBuilt_ = false;
   std::vector<RecordingInfo> continuousList_;
+
+  std::unique_ptr<DocumentSearch> search_ = std::make_unique<DocumentSearch>();
+  bool openingSearchResult_ = false;  // an open that keeps the search's candidates
 };
 
 }  // namespace kd
