@@ -54,14 +54,27 @@ std::shared_future<CreateDevices>& pendingModule() {
   return module;
 }
 
-// Sound devices when the module is missing: none, so playback runs silently.
-class NoDevices : public AudioDevices {
+// The module's devices, made at their first use rather than when the player's objects are built:
+// the module is then usually loaded, and the sound system is asked for its devices only when a
+// recording with sound needs them. Without the module there are none, and playback is silent.
+class LazyQtDevices : public AudioDevices {
  public:
-  int count() const override { return 0; }
-  bool acceptsFormat(int) const override { return false; }
-  std::unique_ptr<AudioSink> open(int, TaskPoster&, AudioSink::BufferDone) override {
-    return nullptr;
+  int count() const override { return real() ? real()->count() : 0; }
+  bool acceptsFormat(int index) const override { return real() && real()->acceptsFormat(index); }
+  std::unique_ptr<AudioSink> open(int index, TaskPoster& ui, AudioSink::BufferDone done) override {
+    return real() ? real()->open(index, ui, std::move(done)) : nullptr;
   }
+
+ private:
+  AudioDevices* real() const {
+    if (!resolved_) {
+      resolved_ = true;
+      if (const CreateDevices create = pendingModule().get()) devices_.reset(create());
+    }
+    return devices_.get();
+  }
+  mutable bool resolved_ = false;
+  mutable std::unique_ptr<AudioDevices> devices_;
 };
 
 }  // namespace
@@ -72,11 +85,7 @@ void registerQtAudioDevices() {
   const char* chosen = std::getenv("KD_AUDIO_SINK");
   if (chosen && *chosen && std::string(chosen) != "qt") return;
   pendingModule() = std::async(std::launch::async, loadModule).share();
-  registerAudioDevices("qt", []() -> std::unique_ptr<AudioDevices> {
-    const CreateDevices create = pendingModule().get();
-    if (!create) return std::make_unique<NoDevices>();
-    return std::unique_ptr<AudioDevices>(create());
-  });
+  registerAudioDevices("qt", [] { return std::make_unique<LazyQtDevices>(); });
 }
 
 }  // namespace kd
