@@ -185,7 +185,12 @@ void CKadrelPlayerView::paintOwn(QPaintDevice& device) {
 }
 
 void CKadrelPlayerView::paintIdle(QPainter& painter, const QRect& client) {
-  const QImage idle = loadViewPicture(panel_picture::kIdleBackground, devicePixelRatioF());
+  if (idleRatio_ != devicePixelRatioF()) {
+    idleRatio_ = devicePixelRatioF();
+    idlePicture_ = loadViewPicture(panel_picture::kIdleBackground, idleRatio_)
+                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  }
+  const QImage& idle = idlePicture_;
   if (idle.isNull())
     painter.fillRect(client, QColor(24, 28, 36));
   else

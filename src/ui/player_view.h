@@ -82,6 +82,9 @@ class CKadrelPlayerView : public PictureWidget, public PlayWindowParent {
   CKadrelPlayerDoc* document_ = nullptr;
   ColourControl colours_;
   QString idleReason_;
+  // The idle picture, decoded once per device pixel ratio and kept ready to draw.
+  QImage idlePicture_;
+  qreal idleRatio_ = 0;
   bool videoLost_ = false;
   int shownBlock_ = 0;
   int shownFrame_ = 0;
