@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "app/main_frame.h"
+#include "app/verification_session.h"
 #include "catalog/continuous_list.h"
 #include "platform/big5_text.h"
 #include "platform/clock.h"
@@ -56,6 +57,7 @@ CKadrelPlayerDoc::CKadrelPlayerDoc(EngineClock& clock, PlaySoundFactory sound)
     : clock_(clock), sound_(std::move(sound)), localGmtOffset_(localGmtOffsetHours()) {}
 
 CKadrelPlayerDoc::~CKadrelPlayerDoc() {
+  verification_.reset();  // no result dialog at exit
   close(false, true);
 }
 
@@ -228,7 +230,8 @@ void CKadrelPlayerDoc::fitWindow(QSize display) {
 }
 
 void CKadrelPlayerDoc::close(bool redraw, bool stoppedByUser) {
-  (void)stoppedByUser;  // the verification pass asks for it once it exists
+  // A run's own stop decides its dialog: a pass cut short by any close tells only of faults.
+  (void)stoppedByUser;
   userPausedInScan_ = false;
   speed_ = 0;
   currentBlock_ = currentFrame_ = 0;
@@ -252,6 +255,8 @@ void CKadrelPlayerDoc::close(bool redraw, bool stoppedByUser) {
     if (panel_) panel_->resetPosition();
   }
   mouseMode_ = kMouseNone;
+  clipMarks_.clear();
+  endVerification();
   if (wasOpen) emit recordingClosed();
 }
 
@@ -343,7 +348,7 @@ void CKadrelPlayerDoc::play() {
 }
 
 void CKadrelPlayerDoc::setSpeed(int step) {
-  if (step < -4 || step > 4) return;
+  if (step < -4 || step > 4 || verifying()) return;
   speed_ = step;
   if (!hasRecording()) return;
   CPlayWnd& player = playback_->player;
@@ -373,15 +378,15 @@ void CKadrelPlayerDoc::stepBack() {
 }
 
 void CKadrelPlayerDoc::previousBlock() {
-  if (hasRecording()) playback_->navigation.previousBlock(currentBlock_);
+  if (hasRecording() && !verifying()) playback_->navigation.previousBlock(currentBlock_);
 }
 
 void CKadrelPlayerDoc::nextBlock() {
-  if (hasRecording()) playback_->navigation.nextBlock(currentBlock_);
+  if (hasRecording() && !verifying()) playback_->navigation.nextBlock(currentBlock_);
 }
 
 void CKadrelPlayerDoc::seek(int block, int frame) {
-  if (hasRecording()) playback_->player.seek(block, frame);
+  if (hasRecording() && !verifying()) playback_->player.seek(block, frame);
 }
 
 void CKadrelPlayerDoc::setPendingPosition(int block, int frame) {
@@ -682,9 +687,6 @@ void CKadrelPlayerDoc::togglePanel() {
     delete panel_.data();
   } else if (frame_) {
     panel_ = new CPlayerPanel(*this, frame_);
-    // Clips and verification come with their tools; until then their buttons are off.
-    for (int id : {1011, 1012, 1013, 1014, 1177})
-      if (QAbstractButton* button = panel_->button(id)) button->setEnabled(false);
     setPanelRange();
     panel_->show();
   }

@@ -12,6 +12,7 @@
 #include "app/document_search.h"
 #include "app/main_frame.h"
 #include "playback/caption_info.h"
+#include "playback/clip_marks.h"
 #include "playback/engine_clock.h"
 #include "playback/motion_zones.h"
 #include "playback/play_sound.h"
@@ -32,6 +33,8 @@ class PictureFrame;
 class PlayNavigation;
 class Presenter;
 class SnapshotImage;
+class VerificationSession;
+struct VerificationVerdict;
 
 // Document modes besides a recording's format version.
 constexpr int kModeBmpPicture = 4;
@@ -77,7 +80,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   bool hasRecording() const override;
   bool isPaused() const override;
   bool snapshotPictureShown() const override;
-  bool verifying() const override { return false; }
+  bool verifying() const override { return verification_ != nullptr; }
   bool isMotionSuspended() const override;
   void openFile() override { openCommand(); }
   void closeRecording() override;
@@ -91,14 +94,15 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   void seek(int block, int frame) override;
   void setPendingPosition(int block, int frame) override;
   void toggleMotionSuspend() override;
-  void markClipStart() override {}
-  void markClipEnd() override {}
-  void saveClip() override {}
-  void loadClip() override {}
+  void markClipStart() override;
+  void markClipEnd() override;
+  void saveClip() override;
+  void loadClip() override;
   void snapshot() override;
   void toggleCaptions() override;
   void chooseCaptionColour() override;
-  void startVerification() override {}
+  void startVerification() override;
+  void stopVerification();  // "停止" in dialog 221
   bool isFullScreen() const override;
   void toggleFullScreen() override;
   QSize clientSize() const override;
@@ -151,6 +155,9 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   const QString& picturePath() const { return picturePath_; }
   const QString& lastFolder() const { return lastFolder_; }
   const QString& lastSnapshotPath() const { return lastSnapshotPath_; }
+  const ClipMarks& clipMarks() const { return clipMarks_; }
+  const QString& lastClipPath() const { return lastClipPath_; }
+  VerificationSession* verification() const { return verification_.get(); }
 
   CPlayWnd* player();
   FastScan* fastScan();
@@ -185,6 +192,10 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   void setPanelRange();
   bool openSearchCandidate(const std::string& path);
   QString headerText(const std::string& big5) const;
+  // The end of a verification run (in the close flow): its result dialog, if any.
+  void endVerification();
+  void showVerificationVerdict(const VerificationVerdict& verdict, const QString& error);
+  void showClipSelection();
 
   EngineClock& clock_;
   PlaySoundFactory sound_;
@@ -228,6 +239,10 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   MotionSettings motion_;
   bool motionSearch_ = false;
   MotionZoneBlock zones_;
+
+  ClipMarks clipMarks_;
+  QString lastClipPath_;
+  std::unique_ptr<VerificationSession> verification_;
 
   bool continuous_ = false;
   bool continuousListBuilt_ = false;

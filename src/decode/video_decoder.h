@@ -14,6 +14,9 @@ class VideoDecoder {
   // AVC decoder only: decode the packet's payload into its DecodedPicture; `delay` receives the
   // time in milliseconds until the next picture is due. Others: false, nothing done.
   virtual bool decodeFrameTimed(FramePacket& packet, int32_t& delay, bool deblock);
+  // AVC decoder only: whether the last decodeFrameTimed that returned false decoded its payload
+  // but had no picture due yet (the decoder's output delay), rather than failing.
+  virtual bool pictureNotYetDue() const;
   // DCT codec: decode into the decoder's own picture only.
   virtual bool decodeOnly(FramePacket& packet);
   // DCT codec: convert the last decoded picture at its coded (macroblock-rounded) size.

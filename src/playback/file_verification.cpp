@@ -8,10 +8,6 @@ namespace kd {
 
 namespace {
 
-// The AVC decoder keeps back up to this many pictures before the first one is due; a decode
-// call that yields no picture yet within them is its output delay, not a fault.
-constexpr uint32_t kAvcOutputDelayFrames = 16;
-
 // The address of frame `number` by the index.
 void addressOf(const RecordingReader& reader, uint32_t number, int& block, int& frame) {
   block = 0;
@@ -34,7 +30,6 @@ bool verifyRecording(RecordingReader& reader, VerificationResult& result, std::s
   bool decoderMade = false;
   bool havePrevious = false;
   uint32_t previousStamp = 0;
-  bool avcPictureSeen = false;
   const DecodeContext context =
       reader.formatVersion == 8 ? DecodeContext::QuadPlayback : DecodeContext::PlayerWindow;
 
@@ -67,19 +62,18 @@ bool verifyRecording(RecordingReader& reader, VerificationResult& result, std::s
     f.time = reader.secondsAt(packet.timeStamp);
 
     int32_t delay = 0;
-    const bool carriesPicture = !(packet.flags & frame_flags::kNoPicture);
-    const bool decoded = decodeFrameRecord(decoder, packet, true, delay);
-    if (decoded) {
-      ++result.framesDecoded;
-      if (decoder.family == 4) avcPictureSeen = true;
-    } else if (carriesPicture) {
-      const bool awaitingFirstPicture =
-          decoder.family == 4 && !avcPictureSeen && result.framesRead <= kAvcOutputDelayFrames;
-      if (!awaitingFirstPicture) {
+    switch (decodeFrameOutcome(decoder, packet, true, delay)) {
+      case FrameDecodeOutcome::Decoded:
+        ++result.framesDecoded;
+        break;
+      case FrameDecodeOutcome::Failed:
         f.reason = "decode";
         f.detail = "the picture does not decode";
         result.faults.push_back(f);
-      }
+        break;
+      case FrameDecodeOutcome::NoPicture:
+      case FrameDecodeOutcome::NotYetDue:
+        break;
     }
     if (havePrevious && packet.timeStamp < previousStamp) {
       f.reason = "time";

@@ -24,8 +24,9 @@ constexpr size_t kCopyChunk = 1 << 16;
 
 class ClipJob {
  public:
-  ClipJob(RecordingReader& reader, File& src, File& out, uint64_t srcSize)
-      : r_(reader), src_(src), out_(out), srcSize_(srcSize) {}
+  ClipJob(RecordingReader& reader, File& src, File& out, uint64_t srcSize,
+          const ClipProgress& control, uint64_t total)
+      : r_(reader), src_(src), out_(out), srcSize_(srcSize), control_(control), total_(total) {}
 
   bool runFormat8(int first, int last, uint32_t lastFrames);
   bool runOther(int first, int last, uint32_t lastFrames, int gmtOffsetHours);
@@ -51,6 +52,9 @@ class ClipJob {
   File& src_;
   File& out_;
   uint64_t srcSize_;
+  const ClipProgress& control_;
+  uint64_t total_;
+  uint64_t copied_ = 0;
 };
 
 bool ClipJob::readAt(uint64_t pos, void* buf, size_t n, const char* what) {
@@ -70,6 +74,9 @@ bool ClipJob::copy(uint64_t from, uint64_t n) {
     if (!out_.write(buf.data(), k)) return fail("cannot write the clip: " + out_.lastError());
     n -= k;
     from += k;
+    copied_ += k;
+    if (control_.progress) control_.progress(copied_, std::max(total_, copied_));
+    if (control_.stop && control_.stop->load()) return fail("stopped");
   }
   return true;
 }
@@ -331,7 +338,8 @@ bool ClipJob::runOther(int first, int last, uint32_t lastFrames, int gmtOffsetHo
 }  // namespace
 
 bool writeClip(RecordingReader& reader, const std::string& path, int first, int last,
-               uint32_t lastFrames, int gmtOffsetHours, std::string& error) {
+               uint32_t lastFrames, int gmtOffsetHours, std::string& error,
+               const ClipProgress& control) {
   error.clear();
   if (!reader.isOpen()) return error = "the recording is not open", false;
   if (path.empty()) return error = "no clip file name", false;
@@ -359,7 +367,11 @@ bool writeClip(RecordingReader& reader, const std::string& path, int first, int 
   File out;
   if (!out.open(temporary, File::Mode::Create))
     return error = "cannot create " + temporary + ": " + out.lastError(), false;
-  ClipJob job(reader, src, out, src.length());
+  // The bytes to copy, counting the last block whole: enough for a progress bar.
+  const uint64_t lastEnd =
+      last + 1 < blocks ? uint64_t(reader.blockOffset(last + 1)) : uint64_t(src.length());
+  const uint64_t from = reader.blockOffset(first);
+  ClipJob job(reader, src, out, src.length(), control, lastEnd > from ? lastEnd - from : 0);
   const bool ok = reader.formatVersion == 8 ? job.runFormat8(first, last, lastFrames)
                                             : job.runOther(first, last, lastFrames, gmtOffsetHours);
   out.close();

@@ -5,7 +5,9 @@
 
 #include "common/temp_dir.h"
 #include "recording/byte_order.h"
+#include "recording/frame_packet.h"
 #include "recording/recording_reader.h"
+#include "synth/base/recording_writer.h"
 
 using kd::testing::readFileBytes;
 using kd::testing::runCommand;
@@ -133,4 +135,46 @@ TEST(KdtoolVerify, DamageNamesTheFaultyFrame) {
             std::string::npos)
       << json;
   EXPECT_NE(json.find("\"reason\":\"time\""), std::string::npos);
+}
+
+// An AVC stream that starts with a P picture: the first frame record is a decode fault, while
+// the pictures an intact stream holds back at its start are not.
+TEST(KdtoolVerify, APictureBeforeAnyIntraPictureIsADecodeFault) {
+  TempDir dir;
+  const std::string whole = dir.file("whole.kdz");
+  int rc;
+  kdtool("synth --format 3 --codec avc --b-pictures --blocks 2 --frames-per-block 8 " + whole, &rc);
+  ASSERT_EQ(rc, 0);
+  std::string json = kdtool("verify --json " + whole, &rc);
+  ASSERT_EQ(rc, 0) << json;
+
+  // The same recording without its first frame, the I picture.
+  kd::RecordingInfo info;
+  kd::RecordingReader reader;
+  ASSERT_TRUE(openReader(whole, reader));
+  ASSERT_TRUE(info.probe(whole));
+  const std::string headless = dir.file("headless.kdz");
+  kd::RecordingWriter writer;
+  ASSERT_TRUE(writer.create(headless, info)) << writer.error();
+  kd::PictureFrame packet(reader.sourceKey(), reader.pictureWidth(), reader.pictureHeight());
+  int block = -1;
+  for (uint32_t n = 0; reader.readFrame(packet); ++n) {
+    if (n == 0) continue;
+    if (packet.block != block) {
+      ASSERT_TRUE(writer.beginBlock(packet.timeStamp)) << writer.error();
+      block = packet.block;
+    }
+    const bool sound = packet.flags & kd::frame_flags::kAudio;
+    ASSERT_TRUE(writer.addFrame({packet.kind, packet.flags, packet.timeStamp, packet.video(),
+                                 packet.videoSize, sound ? packet.audio() : nullptr,
+                                 sound ? packet.audioSize : 0u}))
+        << writer.error();
+  }
+  ASSERT_TRUE(writer.finish()) << writer.error();
+
+  json = kdtool("verify --json " + headless, &rc);
+  EXPECT_EQ(rc, 3) << json;
+  EXPECT_NE(json.find("\"faults\":[{\"block\":0,\"frame\":0,\"number\":0,"), std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"reason\":\"decode\""), std::string::npos) << json;
 }

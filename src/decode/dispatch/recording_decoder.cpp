@@ -71,4 +71,13 @@ bool decodeFrameRecord(RecordingDecoder& d, FramePacket& packet, bool deblock, i
   return d.decoder->decodeFrame(packet) != 0;
 }
 
+FrameDecodeOutcome decodeFrameOutcome(RecordingDecoder& d, FramePacket& packet, bool deblock,
+                                      int32_t& delay) {
+  if (packet.flags & frame_flags::kNoPicture) return FrameDecodeOutcome::NoPicture;
+  if (decodeFrameRecord(d, packet, deblock, delay)) return FrameDecodeOutcome::Decoded;
+  if (d.decoder && d.family == 4 && d.decoder->pictureNotYetDue())
+    return FrameDecodeOutcome::NotYetDue;
+  return FrameDecodeOutcome::Failed;
+}
+
 }  // namespace kd

@@ -39,4 +39,15 @@ bool openRecordingDecoder(const RecordingInfo& info, uint16_t firstFrameFlags,
 bool decodeFrameRecord(RecordingDecoder& decoder, FramePacket& packet, bool deblock,
                        int32_t& delay);
 
+// What became of one frame record's decode, for those who judge a recording by it.
+enum class FrameDecodeOutcome {
+  Decoded,    // the decoder reported success
+  NoPicture,  // flags bit 0: nothing to decode
+  NotYetDue,  // AVC: the payload decoded, its picture is held back by the output delay
+  Failed,     // the decoder refused the payload
+};
+// decodeFrameRecord, telling a held-back AVC picture from a failure.
+FrameDecodeOutcome decodeFrameOutcome(RecordingDecoder& decoder, FramePacket& packet, bool deblock,
+                                      int32_t& delay);
+
 }  // namespace kd
