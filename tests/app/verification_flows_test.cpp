@@ -8,7 +8,9 @@
 #include "platform/clock.h"
 #include "player_fixture.h"
 #include "recording/byte_order.h"
+#include "recording/frame_packet.h"
 #include "recording/recording_reader.h"
+#include "synth/base/recording_writer.h"
 #include "ui/verification_dialogs.h"
 
 using namespace kd;
@@ -105,7 +107,7 @@ TEST_F(VerificationFlows, ACutFileIsReportedFaultyInRedWithTheFrameTime) {
 }
 
 TEST_F(VerificationFlows, StopTellsNothingUnlessAFaultWasFound) {
-  const std::string file = makeRecording("long.kdz", 400);
+  const std::string file = makeRecording("long.kdz", 150);
   startPlayer(file);
   ASSERT_TRUE(waitForFrame());
   click(1177);
@@ -117,13 +119,15 @@ TEST_F(VerificationFlows, StopTellsNothingUnlessAFaultWasFound) {
   EXPECT_EQ(topDialog("dialog222"), nullptr);
   EXPECT_EQ(topDialog("dialog223"), nullptr);
 
-  // A time stamp going backwards in the first block, then Stop once the pass is past it.
+  // Frame 0:1 stamped before frame 0:0, then Stop once the pass is past it.
   auto bytes = readFileBytes(file);
   RecordingInfo info;
   RecordingReader reader;
   ASSERT_TRUE(info.probe(file) && reader.open(info));
-  const size_t record = reader.blockOffset(0) + 16;
-  put32(&bytes[record + 4], reader.blockTimeStamp(0) - 5000);
+  const size_t first = reader.blockOffset(0) + 16;
+  ASSERT_EQ(le16(&bytes[first + 2]) & frame_flags::kAudio, 0);
+  const size_t second = first + 12 + le32(&bytes[first + 8]);
+  put32(&bytes[second + 4], reader.blockTimeStamp(0) - 5000);
   const std::string faulty = dir_.file("faulty.kdz");
   writeFileBytes(faulty, bytes);
   ASSERT_TRUE(document().openPath(QString::fromStdString(faulty)));
@@ -135,4 +139,30 @@ TEST_F(VerificationFlows, StopTellsNothingUnlessAFaultWasFound) {
   ASSERT_NE(result, nullptr);
   EXPECT_EQ(result->findChild<QLabel*>("faultTime")->text().toStdString(),
             formatLocalTime(reader.secondsAt(reader.blockTimeStamp(0) - 5000), "%H:%M:%S"));
+}
+
+TEST_F(VerificationFlows, MoreThan65535FramesComplete) {
+  // 70 blocks of 1000 frames without pictures: quick to write and to read.
+  RecordingInfo header;
+  header.formatVersion = 3;
+  header.startTime = 1767254400;
+  header.timeBase = 100000;
+  header.setResolution(130);
+  const std::string file = dir_.file("long.kdz");
+  RecordingWriter writer;
+  ASSERT_TRUE(writer.create(file, header)) << writer.error();
+  const uint8_t video[16] = {};
+  uint32_t stamp = 100000;
+  for (int block = 0; block < 70; ++block) {
+    ASSERT_TRUE(writer.beginBlock(stamp));
+    for (int i = 0; i < 1000; ++i, stamp += 40)
+      ASSERT_TRUE(writer.addFrame({0, frame_flags::kNoPicture, stamp, video, 16, nullptr, 0}));
+  }
+  ASSERT_TRUE(writer.finish());
+  startPlayer(file);
+  ASSERT_TRUE(document().hasRecording());
+  click(1177);
+  ASSERT_NE(progress(), nullptr);
+  EXPECT_EQ(progress()->progressBar()->maximum(), 70000);
+  ASSERT_NE(waitForResult("dialog222"), nullptr);
 }
