@@ -3,10 +3,33 @@
 #include "app/about_dialog.h"
 #include "app/main_frame.h"
 #include "app/player_document.h"
+#include "tools/snapshot_printing.h"
 #include "ui/image_config_dialog.h"
 #include "ui/player_view.h"
 
 namespace kd {
+
+namespace {
+
+void runPrintCommand(CKadrelPlayerView& view, CMainFrame& frame, int id) {
+  SnapshotPrinting& printing = view.printing();
+  switch (id) {
+    case 57607:
+      printing.print(&frame, view.snapshotPageInput(), view.adjustedSnapshot());
+      break;
+    case 57609:
+      printing.preview(&frame, view.snapshotPageInput(), view.adjustedSnapshot());
+      break;
+    case 57606:
+      printing.printSetup(&frame);
+      break;
+    default:
+      if (printing.chooseMode(&frame)) view.update();
+      break;
+  }
+}
+
+}  // namespace
 
 void runMenuCommand(CKadrelPlayerDoc& document, CMainFrame& frame, int id) {
   switch (id) {
@@ -50,6 +73,13 @@ void runMenuCommand(CKadrelPlayerDoc& document, CMainFrame& frame, int id) {
     case 32787:
       document.textDisplaySettings();
       break;
+    // Printing acts on the snapshot picture shown.
+    case 57607:
+    case 57609:
+    case 57606:
+    case 32777:
+      if (document.snapshotPictureShown()) runPrintCommand(*frame.view(), frame, id);
+      break;
     case 57664: {
       AboutDialog about(&frame);
       about.exec();
@@ -71,11 +101,12 @@ MenuState menuCommandState(const CKadrelPlayerDoc& document, const CMainFrame& f
       return {true, document.motionSearchOn()};
     case 32786:
       return {true, document.continuousPlayback()};
-    // Printing and AVI conversion arrive with their tools.
     case 57607:
     case 57609:
     case 57606:
     case 32777:
+      return {document.snapshotPictureShown(), false};
+    // AVI conversion arrives with its tool.
     case 32778:
       return {false, false};
     default:

@@ -23,12 +23,14 @@
 #include "recording/decoded_picture.h"
 #include "recording/frame_packet.h"
 #include "recording/snapshot_image.h"
+#include "tools/snapshot_printing.h"
 #include "ui/colour_ref.h"
 #include "ui/panel_pictures.h"
 
 namespace kd {
 
-CKadrelPlayerView::CKadrelPlayerView(QWidget* parent) : PictureWidget(parent) {
+CKadrelPlayerView::CKadrelPlayerView(QWidget* parent)
+    : PictureWidget(parent), printing_(std::make_unique<SnapshotPrinting>()) {
   setFocusPolicy(Qt::StrongFocus);
   notice_ = new QLabel(this);
   notice_->setStyleSheet(
@@ -206,11 +208,27 @@ void CKadrelPlayerView::paintIdle(QPainter& painter, const QRect& client) {
   painter.drawText(band.adjusted(12, 4, -12, -4), Qt::AlignCenter | Qt::TextWordWrap, idleReason_);
 }
 
-void CKadrelPlayerView::paintSnapshot(QPainter& painter, const QRect& client) {
+QImage CKadrelPlayerView::adjustedSnapshot() const {
   QImage picture = snapshot_;
   const ColourSet& set = colours_.snapshotSet();
-  if (!set.isNeutral()) applyColourSet(picture.bits(), picture.width(), picture.height(), set, 4);
-  painter.drawImage(client, picture);
+  if (!set.isNeutral() && !picture.isNull())
+    applyColourSet(picture.bits(), picture.width(), picture.height(), set, 4);
+  return picture;
+}
+
+SnapshotPageInput CKadrelPlayerView::snapshotPageInput() const {
+  SnapshotPageInput input;
+  if (document_) input.path = document_->picturePath().toStdString();
+  input.cardName = snapshotCard_.toStdString();
+  input.cameraName = snapshotCamera_.toStdString();
+  input.timeText = snapshotTime_.toStdString();
+  input.pictureWidth = snapshot_.width();
+  input.pictureHeight = snapshot_.height();
+  return input;
+}
+
+void CKadrelPlayerView::paintSnapshot(QPainter& painter, const QRect& client) {
+  painter.drawImage(client, adjustedSnapshot());
   if (!snapshotCaptions_) return;
   QFont font("system");
   font.setPixelSize(15);

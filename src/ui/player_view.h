@@ -8,18 +8,21 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <memory>
 
 class QLabel;
 class QTimer;
 
 #include "playback/colour_control.h"
 #include "playback/player_notify.h"
+#include "playback/printed_page.h"
 #include "playback/qt/picture_widget.h"
 
 namespace kd {
 
 class CKadrelPlayerDoc;
 class SnapshotImage;
+class SnapshotPrinting;
 
 class CKadrelPlayerView : public PictureWidget, public PlayWindowParent {
   Q_OBJECT
@@ -53,6 +56,11 @@ class CKadrelPlayerView : public PictureWidget, public PlayWindowParent {
   void toggleSnapshotCaptions();
   bool snapshotCaptions() const { return snapshotCaptions_; }
   void chooseSnapshotTextColour();
+  // Printing the snapshot picture: the print settings and printer, the picture as shown (its
+  // colour set applied) and what the page says about it.
+  SnapshotPrinting& printing() { return *printing_; }
+  QImage adjustedSnapshot() const;
+  SnapshotPageInput snapshotPageInput() const;
 
   // A short note over the picture (where a snapshot went), gone after a few seconds.
   void showNotice(const QString& text);
@@ -94,6 +102,7 @@ class CKadrelPlayerView : public PictureWidget, public PlayWindowParent {
   QString snapshotCard_, snapshotCamera_, snapshotTime_;
   bool snapshotCaptions_ = false;
   uint32_t snapshotTextColour_ = 0xFFFF00;
+  std::unique_ptr<SnapshotPrinting> printing_;
 
   QLabel* notice_ = nullptr;
   QTimer* noticeTimer_ = nullptr;
