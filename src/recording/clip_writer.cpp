@@ -20,7 +20,7 @@ namespace kd {
 namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
-constexpr size_t kCopyChunk = 1 << 16;
+constexpr size_t kCopyChunk = 1 << 20;  // large reads and writes: copying runs at the disk's pace
 
 class ClipJob {
  public:
@@ -367,11 +367,13 @@ bool writeClip(RecordingReader& reader, const std::string& path, int first, int 
   File out;
   if (!out.open(temporary, File::Mode::Create))
     return error = "cannot create " + temporary + ": " + out.lastError(), false;
-  // The bytes to copy, counting the last block whole: enough for a progress bar.
+  // The bytes of the blocks' bodies, the last block counted whole: enough for a progress bar.
   const uint64_t lastEnd =
       last + 1 < blocks ? uint64_t(reader.blockOffset(last + 1)) : uint64_t(src.length());
   const uint64_t from = reader.blockOffset(first);
-  ClipJob job(reader, src, out, src.length(), control, lastEnd > from ? lastEnd - from : 0);
+  const uint64_t headers = uint64_t(last - first + 1) * reader.blockHeaderSize();
+  const uint64_t total = lastEnd > from + headers ? lastEnd - from - headers : 0;
+  ClipJob job(reader, src, out, src.length(), control, total);
   const bool ok = reader.formatVersion == 8 ? job.runFormat8(first, last, lastFrames)
                                             : job.runOther(first, last, lastFrames, gmtOffsetHours);
   out.close();

@@ -267,7 +267,8 @@ void CPlayerPanel::play() {
 }
 
 void CPlayerPanel::lampPressed(int lamp) {
-  if (lamp == litLamp_) return;
+  // While the file is verified the speed stays as it is; the lamps too.
+  if (lamp == litLamp_ || commands_.verifying()) return;
   lightLamp(lamp);
   commands_.setSpeed(lamp - 4);
 }

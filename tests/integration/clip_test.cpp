@@ -236,3 +236,26 @@ TEST(KdtoolClip, SharedReaderKeepsItsPlace) {
   ASSERT_TRUE(check.readFrame(expected, 0, 3));
   EXPECT_EQ(packet.timeStamp, expected.timeStamp);
 }
+
+// The player writes clips on a worker thread with a progress bar and a cancel button.
+TEST(KdtoolClip, ProgressReachesTheEndAndAStopLeavesNoFile) {
+  TempDir dir;
+  const std::string source = dir.file("s.kdz");
+  ASSERT_EQ(kdtool("synth --format 3 --codec dct --blocks 4 --frames-per-block 10 " + source), 0);
+  kd::RecordingReader reader;
+  ASSERT_TRUE(openReader(source, reader));
+  uint64_t copied = 0, total = 0;
+  kd::ClipProgress control;
+  control.progress = [&](uint64_t c, uint64_t t) { copied = c, total = t; };
+  std::string error;
+  ASSERT_TRUE(kd::writeClip(reader, dir.file("all.kdz"), 0, 3, 1000, 8, error, control)) << error;
+  EXPECT_GT(copied, 0u);
+  EXPECT_EQ(copied, total);
+
+  std::atomic<bool> stop{true};
+  control.stop = &stop;
+  EXPECT_FALSE(kd::writeClip(reader, dir.file("stopped.kdz"), 0, 3, 1000, 8, error, control));
+  EXPECT_EQ(error, "stopped");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
+      << "the source and the first clip only";
+}

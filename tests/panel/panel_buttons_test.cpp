@@ -29,8 +29,9 @@ TEST_F(PanelTest, PictureModeAndVerificationHoldSomeButtonsBack) {
 
   doc.snapshotShown = false;
   doc.verifyingNow = true;
-  for (int id : {1004, 1006, 1016, 1017}) click(id);
+  for (int id : {1004, 1006, 1016, 1017, 1057}) click(id);
   EXPECT_TRUE(doc.take().empty());
+  EXPECT_EQ(litLamps(), std::vector<int>{4}) << "the speed stays while the file is verified";
   click(1005);  // the document decides about pause itself
   EXPECT_EQ(doc.take(), Calls{"pause"});
 }
