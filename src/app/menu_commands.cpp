@@ -15,7 +15,9 @@ void runPrintCommand(CKadrelPlayerView& view, CMainFrame& frame, int id) {
   SnapshotPrinting& printing = view.printing();
   switch (id) {
     case 57607:
-      printing.print(&frame, view.snapshotPageInput(), view.adjustedSnapshot());
+      if (printing.print(&frame, view.snapshotPageInput(), view.adjustedSnapshot()) ==
+          SnapshotPrinting::Outcome::Failed)
+        view.showNotice(QStringLiteral("列印照片失敗: the printer cannot start"));
       break;
     case 57609:
       printing.preview(&frame, view.snapshotPageInput(), view.adjustedSnapshot());

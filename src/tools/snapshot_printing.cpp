@@ -39,13 +39,13 @@ void SnapshotPrinting::printSetup(QWidget* parent) {
   dialog.exec();
 }
 
-bool SnapshotPrinting::print(QWidget* parent, const SnapshotPageInput& input,
-                             const QImage& picture) {
+SnapshotPrinting::Outcome SnapshotPrinting::print(QWidget* parent, const SnapshotPageInput& input,
+                                                  const QImage& picture) {
   QPrintDialog dialog(printer_.get(), parent);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-  if (dialog.exec() != QDialog::Accepted) return false;
-  return printDirect(input, picture);
+  if (dialog.exec() != QDialog::Accepted) return Outcome::Cancelled;
+  return printDirect(input, picture) ? Outcome::Printed : Outcome::Failed;
 }
 
 bool SnapshotPrinting::printDirect(const SnapshotPageInput& input, const QImage& picture) {

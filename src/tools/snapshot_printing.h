@@ -27,9 +27,9 @@ class SnapshotPrinting {
 
   bool chooseMode(QWidget* parent);  // dialog 187; true on "確定"
   void printSetup(QWidget* parent);  // the page set-up dialog of the printer
-  // The print dialog (a PDF file needs no printer), then the page. False when cancelled or when
-  // the printer could not start.
-  bool print(QWidget* parent, const SnapshotPageInput& input, const QImage& picture);
+  enum class Outcome { Printed, Cancelled, Failed };
+  // The print dialog (a PDF file needs no printer), then the page.
+  Outcome print(QWidget* parent, const SnapshotPageInput& input, const QImage& picture);
   // The page as it will print, in the preview window.
   void preview(QWidget* parent, const SnapshotPageInput& input, const QImage& picture);
   // The page straight onto the printer as it is set up, without a dialog.

@@ -210,6 +210,15 @@ TEST_F(PrintFlows, PrintFromTheMenuWritesThePageToAPdfFile) {
   EXPECT_GT(r.darkInside, 50);
   EXPECT_NE(r.text.find("snap.bmp"), std::string::npos) << r.text;
 
+  // A PDF file that cannot be made is a failure the operator hears of.
+  view().printing().printer().setOutputFileName(QString::fromStdString(dir_.file("no/such.pdf")));
+  QTimer::singleShot(200, [] {
+    if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget()))
+      dialog->accept();
+  });
+  runMenuCommand(document(), frame(), 57607);
+  EXPECT_TRUE(view().notice().startsWith("列印照片失敗")) << view().notice().toStdString();
+
   // The preview draws the same page; closing it prints nothing.
   bool previewed = false;
   QTimer::singleShot(300, [&] {
