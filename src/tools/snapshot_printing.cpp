@@ -11,8 +11,12 @@
 
 namespace kd {
 
-SnapshotPrinting::SnapshotPrinting()
-    : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+SnapshotPrinting::SnapshotPrinting() = default;
+
+QPrinter& SnapshotPrinting::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
 
 SnapshotPrinting::~SnapshotPrinting() = default;
 
@@ -35,13 +39,13 @@ bool SnapshotPrinting::chooseMode(QWidget* parent) {
 }
 
 void SnapshotPrinting::printSetup(QWidget* parent) {
-  QPageSetupDialog dialog(printer_.get(), parent);
+  QPageSetupDialog dialog(&printer(), parent);
   dialog.exec();
 }
 
 SnapshotPrinting::Outcome SnapshotPrinting::print(QWidget* parent, const SnapshotPageInput& input,
                                                   const QImage& picture) {
-  QPrintDialog dialog(printer_.get(), parent);
+  QPrintDialog dialog(&printer(), parent);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
   if (dialog.exec() != QDialog::Accepted) return Outcome::Cancelled;
@@ -49,12 +53,12 @@ SnapshotPrinting::Outcome SnapshotPrinting::print(QWidget* parent, const Snapsho
 }
 
 bool SnapshotPrinting::printDirect(const SnapshotPageInput& input, const QImage& picture) {
-  return printPage(*printer_, page(input), picture);
+  return printPage(printer(), page(input), picture);
 }
 
 void SnapshotPrinting::preview(QWidget* parent, const SnapshotPageInput& input,
                                const QImage& picture) {
-  QPrintPreviewDialog dialog(printer_.get(), parent);
+  QPrintPreviewDialog dialog(&printer(), parent);
   dialog.setObjectName(QStringLiteral("printPreview"));
   const PrintedPage laidOut = page(input);
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,

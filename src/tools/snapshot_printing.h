@@ -20,7 +20,8 @@ class SnapshotPrinting {
   int mode() const { return mode_; }
   int scale() const { return scale_; }
   void setSettings(int mode, int scale);
-  QPrinter& printer() { return *printer_; }
+  // Made at its first use: making a printer loads the system's printing support.
+  QPrinter& printer();
 
   // The page for `input` with the current mode and scale.
   PrintedPage page(SnapshotPageInput input) const;
