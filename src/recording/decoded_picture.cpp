@@ -9,8 +9,7 @@ DecodedPicture::DecodedPicture(int width, int height)
   // The pixel start is rounded up to a multiple of 8, so the block carries 8 spare bytes
   // (a block of exactly width × height × 3 + 4 would be overrun by the rounding).
   const size_t bytes = byteSize() + 8;
-  allocation_ = std::make_unique<uint8_t[]>(bytes);
-  std::memset(allocation_.get(), 0, bytes);
+  allocation_ = makeZeroedBuffer(bytes);
   auto address = reinterpret_cast<uintptr_t>(allocation_.get());
   pixels_ = allocation_.get() + ((8 - (address & 7)) & 7);
 }

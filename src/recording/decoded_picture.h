@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/zeroed_buffer.h"
+
 namespace kd {
 
 class DecodedPicture {
@@ -30,7 +32,7 @@ class DecodedPicture {
  private:
   int width_;
   int height_;
-  std::unique_ptr<uint8_t[]> allocation_;
+  ZeroedBuffer allocation_;
   uint8_t* pixels_;
 };
 

@@ -14,8 +14,8 @@ FramePacket::FramePacket(uint32_t videoCapacity, uint32_t audioCapacity)
       creationTick(timeStamp),
       videoCapacity_(videoCapacity),
       audioCapacity_(audioCapacity) {
-  if (videoCapacity_) video_ = std::make_unique<uint8_t[]>(videoCapacity_);
-  if (audioCapacity_) audio_ = std::make_unique<uint8_t[]>(audioCapacity_);
+  if (videoCapacity_) video_ = makeZeroedBuffer(videoCapacity_);
+  if (audioCapacity_) audio_ = makeZeroedBuffer(audioCapacity_);
 }
 
 FramePacket::~FramePacket() = default;
@@ -92,8 +92,7 @@ size_t FramePacket::loadFrom(const uint8_t* data, size_t size) {
 }
 
 PictureFrame::PictureFrame(uint32_t sourceKey, int width, int height)
-    : FramePacket(uint32_t(std::max(width, 0)) * uint32_t(std::max(height, 0)) * 2,
-                  kAudioCapacity),
+    : FramePacket(uint32_t(std::max(width, 0)) * uint32_t(std::max(height, 0)) * 2, kAudioCapacity),
       sourceKey_(sourceKey),
       picture_(width, height) {}
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/zeroed_buffer.h"
 #include "recording/decoded_picture.h"
 
 namespace kd {
@@ -63,8 +64,8 @@ class FramePacket {
  private:
   uint32_t videoCapacity_;
   uint32_t audioCapacity_;
-  std::unique_ptr<uint8_t[]> video_;
-  std::unique_ptr<uint8_t[]> audio_;
+  ZeroedBuffer video_;
+  ZeroedBuffer audio_;
 };
 
 // The packet the play windows, quad channels and AVI conversion decode into.
