@@ -6,6 +6,7 @@
 #include "platform/qt/qt_audio_sink.h"
 #include "platform/shell_registration.h"
 #include "playback/wave_device.h"
+#include "ui/panel_pictures.h"
 
 namespace kd {
 
@@ -22,6 +23,8 @@ PlayerApplication::~PlayerApplication() {
 }
 
 bool PlayerApplication::start(const QString& file) {
+  // Decoded on a worker while the rest of start-up runs.
+  preloadPanelPictures(anyHighDensityScreen());
   // Rewritten at every start; a failure (read-only home, say) is ignored.
   registerFileTypes(QApplication::applicationFilePath().toStdString());
   // Sound goes to the system's outputs through Qt Multimedia (KD_AUDIO_SINK=null silences it);

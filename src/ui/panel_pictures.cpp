@@ -4,6 +4,12 @@
 #include <QScreen>
 #include <QString>
 #include <algorithm>
+#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 // The pictures live in a static library: register its resources before the first use.
 static void registerPanelPictures() {
@@ -45,7 +51,7 @@ QString baseName(int resource) {
   }
 }
 
-QImage loadAt(int resource, int scale) {
+QImage decodeAt(int resource, int scale) {
   const QString name = baseName(resource);
   if (name.isEmpty()) return {};
   static const bool registered = (registerPanelPictures(), true);
@@ -56,7 +62,55 @@ QImage loadAt(int resource, int scale) {
   return image;
 }
 
+// Pictures being decoded ahead on a worker, by resource and scale.
+std::mutex preloadMutex;
+std::map<std::pair<int, int>, std::shared_future<QImage>> preloaded;
+
+QImage loadAt(int resource, int scale) {
+  std::shared_future<QImage> ahead;
+  {
+    std::lock_guard lock(preloadMutex);
+    const auto found = preloaded.find({resource, scale});
+    if (found != preloaded.end()) ahead = found->second;
+  }
+  return ahead.valid() ? ahead.get() : decodeAt(resource, scale);
+}
+
 }  // namespace
+
+void preloadPanelPictures(bool doubleSize) {
+  // In the order the windows ask for them: the panel's sheets, its background, the idle view.
+  static const int kAll[] = {panel_picture::kZoom,
+                             panel_picture::kStopPause,
+                             panel_picture::kSeek,
+                             panel_picture::kTools,
+                             panel_picture::kPlay,
+                             panel_picture::kPower,
+                             panel_picture::kExpand,
+                             panel_picture::kOpen,
+                             panel_picture::kFullScreen,
+                             panel_picture::kLamps,
+                             panel_picture::kPanelBackground,
+                             panel_picture::kIdleBackground};
+  std::vector<std::pair<int, int>> wanted;
+  for (int resource : kAll) {
+    wanted.push_back({resource, 1});
+    if (doubleSize) wanted.push_back({resource, 2});
+  }
+  // One worker decodes them in turn; each picture is ready as soon as it is decoded.
+  auto promises = std::make_shared<std::vector<std::promise<QImage>>>(wanted.size());
+  {
+    std::lock_guard lock(preloadMutex);
+    for (size_t i = 0; i < wanted.size(); ++i)
+      preloaded[wanted[i]] = (*promises)[i].get_future().share();
+  }
+  // Kept so that the program's end waits for a worker still decoding.
+  static std::future<void> worker;
+  worker = std::async(std::launch::async, [wanted, promises] {
+    for (size_t i = 0; i < wanted.size(); ++i)
+      (*promises)[i].set_value(decodeAt(wanted[i].first, wanted[i].second));
+  });
+}
 
 bool anyHighDensityScreen() {
   const QList<QScreen*> screens = QGuiApplication::screens();

@@ -30,6 +30,10 @@ constexpr int kFullScreen = 205;
 // whole number of images wide.
 std::vector<QIcon> loadIconSheet(int resource, QSize imageSize, bool withDoubleSize = true);
 
+// Starts decoding every panel and view picture (the 2× drawings too with `doubleSize`) on a
+// worker, so that the windows find them ready; a picture asked for before it is done is waited for.
+void preloadPanelPictures(bool doubleSize);
+
 // Whether any screen draws at more than one device pixel per logical pixel: the 2× pictures are
 // decoded only then (decoding them all costs start-up time for nothing on 1× screens).
 bool anyHighDensityScreen();
