@@ -3,11 +3,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
+#include <QTimer>
 #include <ctime>
 
 #include "app/main_frame.h"
 #include "app/verification_session.h"
 #include "catalog/continuous_list.h"
+#include "platform/audio_sink.h"
 #include "platform/big5_text.h"
 #include "platform/clock.h"
 #include "platform/folder.h"
@@ -193,7 +195,17 @@ bool CKadrelPlayerDoc::openRecording(const QString& path, int block, int frame) 
   refreshTitle();
   applyMotionToPlayer();
   emit menuStateChanged();
+  // While the play timer's first period runs, make what the first frame would otherwise wait for.
+  QTimer::singleShot(0, this, [this, generation] {
+    if (generation == generation_) prepareFirstFrame();
+  });
   return true;
+}
+
+void CKadrelPlayerDoc::prepareFirstFrame() {
+  if (presenter_ && caption_) presenter_->prepareCaptions(*caption_);
+  // The sound system's devices are looked up once, at their first use.
+  systemAudioDevices().count();
 }
 
 void CKadrelPlayerDoc::fillCaption() {

@@ -183,6 +183,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   bool failOpen(const QString& reason);
   void fitWindow(QSize display);
   void fillCaption();
+  void prepareFirstFrame();
   // The captions' clock: recorder's and computer's zones, recording-local time from the mask.
   CaptionClock captionClock() const;
   void refreshTitleSuffix();

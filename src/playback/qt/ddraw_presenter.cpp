@@ -64,6 +64,15 @@ uint32_t DDrawPresenter::release() {
   return present_result::kOk;
 }
 
+void DDrawPresenter::prepareCaptions(const CaptionInfo& record) {
+  lockMutex(-1);
+  if (!overlay_ && !surfaceB_.isNull()) {
+    auto overlay = std::make_unique<CaptionOverlay>();
+    if (overlay->create(width_, height_, record) == 0) overlay_ = std::move(overlay);
+  }
+  unlockMutex();
+}
+
 QRect DDrawPresenter::visibleArea() const {
   const QRect whole(0, 0, width_, height_);
   if (!overlay_ || !(overlay_->storedRecord().flags & caption_flags::kArea)) return whole;

@@ -27,6 +27,9 @@ class DDrawPresenter : public Presenter {
   uint32_t lock(SurfaceView* view) override;
   uint32_t unlock() override;
   virtual bool hasSurfaces() const { return !surfaceB_.isNull(); }
+  // Makes the caption overlay the first present would make (its fonts and glyphs), so that it
+  // can be done while nothing else waits. Nothing when it exists or there are no surfaces.
+  void prepareCaptions(const CaptionInfo& record);
 
   int width() const { return width_; }
   int height() const { return height_; }
