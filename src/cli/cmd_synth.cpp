@@ -19,9 +19,10 @@ constexpr const char* kUsage =
     "    [--b-pictures] [--nibble N] [--payload-size N] [--no-picture-every N]\n"
     "    [--extra-flags N] [--gap-after FRAME --gap-ms MS] [--still FROM:TO] [--static]\n"
     "    [--option KEY=VALUE]... OUT\n"
-    "  or: kdtool synth --face [0|1] [--pictures N] [--size WxH] [--group N]\n"
-    "    [--groups-per-outer N] [--skip BYTES] [--step SECONDS] [--start SECONDS] [--quant Q]\n"
-    "    [--camera N] [--card N] [--camera-name TEXT] [--card-name TEXT] [--host TEXT] OUT.fac";
+    "  or: kdtool synth --face [0|1] [--pictures|--count N] [--size WxH | --width W --height H]\n"
+    "    [--group N] [--groups-per-outer N] [--skip BYTES] [--step SECONDS] [--start SECONDS]\n"
+    "    [--quant Q]"
+    " [--camera N] [--card N] [--camera-name TEXT] [--card-name TEXT] [--host TEXT] OUT.fac";
 
 int run(const std::vector<std::string>& args) {
   if (asksForFaceFile(args)) return synthFaceFile(args);

@@ -31,7 +31,9 @@ int synthFaceFile(std::vector<std::string> args) {
     return fail("synth", "face files have versions 0 and 1, not " + version);
   f.version = version == "0" ? 0 : 1;
   f.version = int(opt.getInt("face-version", f.version, valid));
-  f.pictures = int(opt.getInt("pictures", f.pictures, valid));
+  f.pictures = int(opt.getInt("pictures", opt.getInt("count", f.pictures, valid), valid));
+  f.width = int(opt.getInt("width", f.width, valid));
+  f.height = int(opt.getInt("height", f.height, valid));
   if (opt.has("size") && std::sscanf(opt.get("size").c_str(), "%dx%d", &f.width, &f.height) != 2)
     return fail("synth", "--size takes WxH");
   f.groupSize = int(opt.getInt("group", f.groupSize, valid));
