@@ -1,6 +1,7 @@
 #pragma once
 // The face browser's pages: a grid of face pictures read from one face file, page by page, with
 // the captions, names and page buttons' states the dialog shows.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ class FaceBrowserModel {
 
   const FaceGrid& grid() const { return grid_; }
   int perPage() const { return grid_.cells(); }
-  int pictureCount() const { return reader_.isOpen() ? reader_.count() : 0; }
+  // The header's count, cut at a broken chain's end once a page met it.
+  int pictureCount() const {
+    return reader_.isOpen() ? std::min(reader_.count(), reader_.chainEnd()) : 0;
+  }
   int page() const { return page_; }
   bool hasPrevious() const { return page_ > 0; }
   bool hasNext() const { return reader_.isOpen() && (page_ + 1) * perPage() < pictureCount(); }

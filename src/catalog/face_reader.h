@@ -1,6 +1,7 @@
 #pragma once
 // Face files as pictures: the container's records with version-1 payloads decoded by the DCT
 // codec's grey-picture calls, any picture reachable by its index.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -28,7 +29,9 @@ class FaceReader {
   void close();
   bool isOpen() const { return file_.isOpen(); }
   const FaceHeader& header() const { return file_.header(); }
-  int count() const { return int(file_.header().count); }
+  int count() const { return int(std::min<uint32_t>(file_.header().count, INT32_MAX)); }
+  // The first picture a broken group chain keeps out of reach (INT32_MAX: none known).
+  int chainEnd() const { return file_.chainEnd(); }
   // Why the last open or read failed, naming the picture.
   const std::string& lastError() const { return error_; }
 

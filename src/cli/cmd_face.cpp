@@ -75,6 +75,11 @@ int run(const std::vector<std::string>& args) {
   for (int index = 0; index < reader.count(); ++index) {
     if (!reader.read(index, picture)) {
       if (!failures++) firstFailure = reader.lastError();
+      // Past a broken chain's end nothing more can be reached.
+      if (index >= reader.chainEnd()) {
+        failures += reader.count() - index - 1;
+        break;
+      }
       continue;
     }
     times.emplace_back(index, picture.time);

@@ -38,6 +38,7 @@ void FaceFile::close() {
   file_.close();
   header_ = FaceHeader();
   position_ = 0;
+  chainEnd_ = INT32_MAX;
   walking_ = false;
   visited_.clear();
 }
@@ -114,6 +115,7 @@ bool FaceFile::read(int index, FaceRecord& record) {
   if (header_.width <= 0 || header_.height <= 0)
     return failPicture(index, "the header gives no picture size");
   if (header_.version == 0) return readRaw(index, record);
+  if (index >= chainEnd_) return failPicture(index, chainError_);
   if (!walking_ || index != position_) {
     if (!seekToPicture(index)) return false;
   }
@@ -177,12 +179,24 @@ bool FaceFile::nextGroup() {
   return true;
 }
 
+bool FaceFile::chainEnded(int firstUnreachable) {
+  chainEnd_ = firstUnreachable;
+  chainError_ = error_;
+  return false;
+}
+
 bool FaceFile::seekToPicture(int index) {
-  if (!restartChain()) return failPicture(index, error_);
+  if (!restartChain()) {
+    chainEnded(0);
+    return failPicture(index, error_);
+  }
   int passed = 0;
   while (passed + int(inner_.count) <= index) {
     passed += inner_.count;
-    if (!nextGroup()) return failPicture(index, error_);
+    if (!nextGroup()) {
+      chainEnded(passed);
+      return failPicture(index, error_);
+    }
   }
   // Over the group's earlier pictures by their headers alone.
   for (int k = passed; k < index; ++k) {
@@ -203,7 +217,10 @@ bool FaceFile::seekToPicture(int index) {
 bool FaceFile::readNextCompressed(FaceRecord& record) {
   const int index = position_;
   while (readInGroup_ >= int(inner_.count))
-    if (!nextGroup()) return failPicture(index, error_);
+    if (!nextGroup()) {
+      chainEnded(index);
+      return failPicture(index, error_);
+    }
   uint8_t head[kPictureHeaderSize];
   if (!file_.seek(at_) || !file_.readExact(head, kPictureHeaderSize))
     return failPicture(index, "short read of the picture header at " + offsetText(at_));

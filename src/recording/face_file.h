@@ -57,6 +57,9 @@ class FaceFile {
   bool read(int index, FaceRecord& record);
   // The index the next read of −1 gives.
   int position() const { return position_; }
+  // Once a walk met the chain's end (or a loop, or a link outside the file): the first picture
+  // past it. Reads from there on fail at once. INT32_MAX until then.
+  int chainEnd() const { return chainEnd_; }
 
  private:
   struct Group {
@@ -74,6 +77,7 @@ class FaceFile {
   bool restartChain();
   bool loadGroup(uint64_t at, Group& group);
   bool nextGroup();
+  bool chainEnded(int firstUnreachable);
   bool seekToPicture(int index);
   bool readNextCompressed(FaceRecord& record);
 
@@ -82,6 +86,8 @@ class FaceFile {
   FaceHeader header_;
   std::string error_;
   int position_ = 0;
+  int chainEnd_ = INT32_MAX;
+  std::string chainError_;
 
   // Version 1: where the walk stands.
   bool walking_ = false;

@@ -105,6 +105,18 @@ TEST(KdtoolFace, DamagedPicturesAreNamedAndTheRestStillComeOut) {
   EXPECT_TRUE(std::filesystem::exists(dir.file("out/000005.pgm")));
   EXPECT_FALSE(std::filesystem::exists(dir.file("out/000002.pgm")));
 
+  // A header that claims two billion pictures: the walk stops at the chain's end, at once.
+  ASSERT_TRUE(writeFaceFile(o, error, &layout)) << error;
+  bytes = testing::readFileBytes(o.path);
+  put32(&bytes[24], 2000000000);
+  testing::writeFileBytes(o.path, bytes);
+  const std::string claimed = kdtool("face --json " + o.path, &status, true);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(claimed.find(": picture 6: the group chain ends (and 1999999993 more pictures)"),
+            std::string::npos)
+      << claimed;
+  EXPECT_NE(claimed.find(R"j("count":2000000000,)j"), std::string::npos) << claimed;
+
   testing::writeFileBytes(dir.file("bad.fac"), {'F', 'A', 'C', 'E', 9, 0, 0, 0});
   EXPECT_EQ(kdtool("face --json " + dir.file("bad.fac"), &status, true),
             "kdtool: " + dir.file("bad.fac") + ": unsupported face file version 9\n");
