@@ -91,6 +91,28 @@ TEST(FaceBrowserModel, PagesOfTheGridWithTheirButtonsAndCaptions) {
   EXPECT_FALSE(missing.cells()[0].shown);
 }
 
+TEST(FaceBrowserModel, PagesEndWhereABrokenChainEnds) {
+  TempDir dir;
+  FaceFileOptions o;
+  o.pictures = 6;
+  o.groupSize = 4;
+  o.width = 16;
+  o.height = 16;
+  o.path = dir.file("a.fac");
+  std::string error;
+  ASSERT_TRUE(writeFaceFile(o, error)) << error;
+  std::vector<uint8_t> bytes = testing::readFileBytes(o.path);
+  put32(&bytes[24], 1000);  // the header claims far more pictures than the chain holds
+  testing::writeFileBytes(o.path, bytes);
+  FaceBrowserModel model(FaceGrid{4, 2});
+  ASSERT_TRUE(model.open(o.path));
+  EXPECT_EQ(model.pageErrors().size(), 2u);  // pictures 6 and 7
+  EXPECT_EQ(model.pictureCount(), 6);
+  EXPECT_FALSE(model.hasNext());
+  EXPECT_TRUE(model.cells()[5].shown);
+  EXPECT_FALSE(model.cells()[6].shown);
+}
+
 TEST(FaceVideo, TheVideoFolderBesideTheFaceFolder) {
   EXPECT_EQ(faceVideoFolder("/d/rec/face/a.fac"), "/d/rec/video/");
   EXPECT_EQ(faceVideoFolder("/d/rec/Face/2026/a.fac"), "/d/rec/video/");
