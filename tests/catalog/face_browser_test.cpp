@@ -1,12 +1,11 @@
-// The face browser's core: the grid a screen takes, paging, the video-folder rule, the saved BMP
-// and the printed page's layout.
+// The face browser's core: the grid a screen takes, paging, the video-folder rule and the saved
+// BMP.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "catalog/catalog_fixtures.h"
 #include "catalog/face_browser_model.h"
-#include "catalog/face_page_layout.h"
 #include "catalog/face_video.h"
 #include "common/temp_dir.h"
 #include "recording/byte_order.h"
@@ -191,25 +190,6 @@ TEST(FaceBitmap, SavedWithTheStrideRule) {
   EXPECT_FALSE(writeFaceBmp(dir.file("none/f.bmp"), b, error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(std::filesystem::exists(dir.file("none")));
-}
-
-TEST(FacePageLayout, NamesTimeAndASixtyMillimetrePicture) {
-  testing::useTaipeiTime();
-  FaceThumb face;
-  face.hostName = "HOST";
-  face.cardName = "Card";
-  face.cameraName = "Cam";
-  face.time = 1767254400;
-  std::vector<uint8_t> grey(112 * 144, 1);
-  face.bitmap = faceBitmapFromGrey(grey.data(), 112, 144);
-  const FacePageLayout page = facePageLayout(face);
-  EXPECT_EQ(page.lines[0].text, "HOST");
-  EXPECT_EQ(page.lines[2].y, 300);
-  EXPECT_EQ(page.lines[3].text, "2026/01/01 16:00:00");
-  EXPECT_EQ(page.lines[3].y, 350);
-  EXPECT_EQ(page.pictureY, 450);
-  EXPECT_EQ(page.pictureHeight, 600);
-  EXPECT_EQ(page.pictureWidth, 466);  // 600 × 112 / 144
 }
 
 }  // namespace
