@@ -25,7 +25,7 @@ case "${1:-}" in
       exec "$build/kdplayer" "$first"
     fi
     echo "No display: what kdtool says of each demo recording."
-    for f in "$root"/demo/*; do "$build/kdtool" info "$f"; done
+    for f in "$root"/demo/*; do [ -f "$f" ] && "$build/kdtool" info "$f"; done
     ;;
   test)
     configure_and_build

@@ -22,6 +22,7 @@
 #include "recording/recording_reader.h"
 #include "recording/snapshot_image.h"
 #include "recording/snapshot_name.h"
+#include "tools/face_browser_dialog.h"
 #include "tools/open_file_dialog.h"
 #include "tools/search_dialog.h"
 #include "ui/colour_ref.h"
@@ -96,9 +97,12 @@ bool CKadrelPlayerDoc::openPath(const QString& path) {
   bool opened = false;
   if (extension == "fac") {
     close(true, false);
-    opened = failOpen(QString("%1: face files open in the face picture browser, which this "
-                              "version does not have yet")
-                          .arg(path));
+    // "影片" in the browser picks the recording holding a face; it opens at the face's time.
+    CFaceBrowserDialog faces(frame_, path);
+    if (faces.exec() == QDialog::Accepted && !faces.videoPath().isEmpty()) {
+      opened = openRecording(faces.videoPath(), 0, 0);
+      if (opened) playback_->player.seekToTime(faces.videoTime());
+    }
   } else if (extension == "bmp" || extension == "jpg") {
     opened = openPicture(path, extension == "bmp" ? kModeBmpPicture : kModeJpegPicture);
   } else if (!path.isEmpty()) {

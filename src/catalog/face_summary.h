@@ -1,5 +1,5 @@
 #pragma once
-// What the browser shows of a face file: the header fields of its first face picture.
+// What the browser shows of a face file: its header's times, names and picture size.
 #include <cstdint>
 #include <string>
 
@@ -15,8 +15,7 @@ struct FaceSummary {
   int height = 0;
 };
 
-// Reads the header of the face file at `path`. The face file reader is still to come: until it
-// is wired in here, no face file can be read and face files give no rows.
+// Reads the header of the face file at `path`; false when it is no face file or is damaged.
 bool readFaceSummary(const std::string& path, FaceSummary& summary);
 
 }  // namespace kd

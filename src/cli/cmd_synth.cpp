@@ -3,6 +3,7 @@
 #include <map>
 
 #include "cli/command.h"
+#include "cli/face_synth.h"
 #include "synth/generator.h"
 
 namespace kd::cli {
@@ -17,9 +18,14 @@ constexpr const char* kUsage =
     "    [--time-base MS] [--quant Q] [--top-down] [--avc-version 3|4|5] [--swap-bytes]\n"
     "    [--b-pictures] [--nibble N] [--payload-size N] [--no-picture-every N]\n"
     "    [--extra-flags N] [--gap-after FRAME --gap-ms MS] [--still FROM:TO] [--static]\n"
-    "    [--option KEY=VALUE]... OUT";
+    "    [--option KEY=VALUE]... OUT\n"
+    "  or: kdtool synth --face [0|1] [--pictures|--count N] [--size WxH | --width W --height H]\n"
+    "    [--group N] [--groups-per-outer N] [--skip BYTES] [--step SECONDS] [--start SECONDS]\n"
+    "    [--quant Q]"
+    " [--camera N] [--card N] [--camera-name TEXT] [--card-name TEXT] [--host TEXT] OUT.fac";
 
 int run(const std::vector<std::string>& args) {
+  if (asksForFaceFile(args)) return synthFaceFile(args);
   Options opt(args, {"top-down", "swap-bytes", "b-pictures", "static"});
   if (!opt.ok()) return fail("synth", opt.error());
   if (opt.positional().size() != 1) return usageError("synth");
