@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "convert/avi_conversion.h"
 #include "convert/conversion_paths.h"
+#include "decode/diagnostics.h"
 
 namespace kd::cli {
 
@@ -63,6 +64,8 @@ int run(const std::vector<std::string>& args) {
     default:
       break;
   }
+  // The decoders' per-frame lines would bury the progress bar; failures are reported below.
+  setDiagnosticStream(nullptr);
   AviConversion conversion;
   ProgressBar bar;
   const bool ok = convertToAvi(input, output, settings, conversion,
