@@ -1,9 +1,12 @@
 #include "convert/avi_conversion.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "audio/sound_codec.h"
@@ -110,6 +113,9 @@ bool AviConversion::createOutput(const std::string& output, const AviConversionS
   if (!job.packet) return fail(ConversionFailure::CannotOpen, job.input, "no recording is open");
   if (checkConversionPaths(job.input, output) == PathProblem::OutputIsInput)
     return fail(ConversionFailure::CannotCreate, output, "the output is the recording itself");
+  struct stat existing;
+  if (::stat(output.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+    return fail(ConversionFailure::CannotCreate, output, "is a folder");
   job.output = output;
   job.temporary = output + ".part" + std::to_string(::getpid());
   if (settings.codec == AviVideoCodec::Mjpeg)
