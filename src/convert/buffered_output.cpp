@@ -36,14 +36,15 @@ bool BufferedOutput::flush() {
 
 bool BufferedOutput::append(const void* data, size_t size) {
   if (!ok()) return false;
-  if (buffer_.size() + size <= capacity_) {
+  // Large pieces (whole pictures) go straight to the file rather than through the buffer.
+  const bool large = size >= capacity_ / 16;
+  if (!large && buffer_.size() + size <= capacity_) {
     const auto* bytes = static_cast<const uint8_t*>(data);
     buffer_.insert(buffer_.end(), bytes, bytes + size);
     return true;
   }
   if (!flush()) return false;
-  if (size >= capacity_ / 2) {
-    // Large pieces (whole pictures) go straight to the file rather than through the buffer.
+  if (large) {
     if (!file_.seek(written_) || !file_.write(data, size))
       return failed("cannot write at byte " + std::to_string(written_));
     written_ += size;

@@ -29,7 +29,7 @@ class PictureFitter {
   // Writes frameBytes() bytes at `out`.
   void fit(const DecodedPicture& picture, PictureLayout layout, uint8_t* out);
   // The same for a packed picture given by rows: `rows[r]` is row r counted from the bottom.
-  void fitRows(const uint8_t* const* rows, int width, int height, uint8_t* out) const;
+  void fitRows(const uint8_t* const* rows, int width, int height, uint8_t* out);
 
  private:
   int outWidth_;
@@ -37,6 +37,8 @@ class PictureFitter {
   size_t stride_;
   std::vector<uint8_t> packed_;  // planar pictures interleaved
   std::vector<const uint8_t*> rows_;
+  std::vector<uint8_t> evenRow_;  // a doubled row's pixels and means before interleaving
+  std::vector<uint8_t> oddRow_;
 };
 
 }  // namespace kd

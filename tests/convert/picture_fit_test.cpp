@@ -147,3 +147,45 @@ TEST(PictureFit, PicturesThatDoNotFitAreCutOrBorderedAndRowsPadded) {
     EXPECT_EQ(at(frame, fitter, 3, 0), expected(3 + 15));
   }
 }
+
+// Wide random pictures through every scaling, against the definition pixel by pixel: output
+// (2x + i, 2y + j) is the truncated mean of the source pixels the doubling names, the last
+// column and row standing in for their missing neighbours.
+TEST(PictureFit, EveryScalingMatchesItsDefinitionOnRandomPictures) {
+  struct Shape {
+    int outWidth, outHeight;
+  };
+  const int w = 29, h = 7;
+  DecodedPicture p(w, h);
+  uint32_t seed = 12345;
+  for (size_t i = 0; i < p.byteSize(); ++i) {
+    seed = seed * 1103515245u + 12345u;
+    p.pixels()[i] = uint8_t(seed >> 23);
+  }
+  // Bottom-up source byte (x, y, colour c) for a picture with its bottom row first.
+  auto src = [&](int x, int y, int c) {
+    return int(
+        p.pixels()[(size_t(std::min(y, h - 1)) * w + size_t(std::min(x, w - 1))) * 3 + size_t(c)]);
+  };
+  for (const Shape s : {Shape{58, 14}, Shape{29, 14}, Shape{58, 7}, Shape{50, 12}, Shape{29, 7}}) {
+    SCOPED_TRACE(std::to_string(s.outWidth) + "x" + std::to_string(s.outHeight));
+    // Doubled where the output is at least one and a half times the picture.
+    const bool across = 2 * s.outWidth >= 3 * w, down = 2 * s.outHeight >= 3 * h;
+    PictureFitter fitter(s.outWidth, s.outHeight);
+    const std::vector<uint8_t> frame = fitInto(fitter, p, {false, false});
+    for (int y = 0; y < s.outHeight; ++y)
+      for (int x = 0; x < s.outWidth; ++x)
+        for (int c = 0; c < 3; ++c) {
+          const int sx = across ? x / 2 : x, sy = down ? y / 2 : y;
+          const bool midX = across && (x & 1), midY = down && (y & 1);
+          const int a = src(sx, sy, c), b = src(sx + 1, sy, c);
+          const int d = src(sx, sy + 1, c), e = src(sx + 1, sy + 1, c);
+          const int want = midX && midY ? (a + b + d + e) >> 2
+                           : midX       ? (a + b) >> 1
+                           : midY       ? (a + d) >> 1
+                                        : a;
+          ASSERT_EQ(frame[size_t(y) * fitter.stride() + size_t(x) * 3 + size_t(c)], want)
+              << "x " << x << " y " << y << " c " << c;
+        }
+  }
+}
