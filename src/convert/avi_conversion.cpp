@@ -121,7 +121,7 @@ bool AviConversion::createOutput(const std::string& output, const AviConversionS
   if (settings.codec == AviVideoCodec::Mjpeg)
     job.mjpeg = std::make_unique<MjpegEncoder>(plan_.outWidth, plan_.outHeight, settings.quality);
   job.created = true;
-  if (!job.writer.open(job.temporary, conversionFileSpec(plan_),
+  if (!job.writer.open(job.temporary, conversionFileSetup(plan_),
                        conversionStreams(plan_, settings.codec)))
     return fail(ConversionFailure::CannotCreate, output, job.writer.error());
   return true;

@@ -58,8 +58,8 @@ bool AviWriter::fail(const std::string& reason) {
   return false;
 }
 
-bool AviWriter::open(const std::string& path, const AviFileSpec& file,
-                     const std::vector<AviStreamSpec>& streams) {
+bool AviWriter::open(const std::string& path, const AviFileSetup& file,
+                     const std::vector<AviStreamSetup>& streams) {
   error_.clear();
   if (streams.empty() || streams.size() > 99) return fail("an AVI file holds 1 to 99 streams");
   file_ = file;
@@ -69,8 +69,8 @@ bool AviWriter::open(const std::string& path, const AviFileSpec& file,
   extended_ = false;
   for (size_t i = 0; i < streams.size(); ++i) {
     StreamState s;
-    s.spec = streams[i];
-    s.chunkId = fourccValue(twoDigits(i) + s.spec.chunkKind);
+    s.setup = streams[i];
+    s.chunkId = fourccValue(twoDigits(i) + s.setup.chunkKind);
     streams_.push_back(std::move(s));
   }
   if (!out_.create(path)) return fail(out_.error());
@@ -78,7 +78,7 @@ bool AviWriter::open(const std::string& path, const AviFileSpec& file,
   return writeHeaders(file) && beginSegment();
 }
 
-bool AviWriter::writeHeaders(const AviFileSpec& file) {
+bool AviWriter::writeHeaders(const AviFileSetup& file) {
   Bytes h;
   h.fourcc("RIFF");
   h.u32(0);  // patched when the segment ends
@@ -102,35 +102,35 @@ bool AviWriter::writeHeaders(const AviFileSpec& file) {
   h.u32(file.height);
   h.zeros(16);
   for (StreamState& s : streams_) {
-    const AviStreamSpec& spec = s.spec;
-    const size_t formatBytes = spec.format.size() + (spec.format.size() & 1);
+    const AviStreamSetup& setup = s.setup;
+    const size_t formatBytes = setup.format.size() + (setup.format.size() & 1);
     h.fourcc("LIST");
     h.u32(uint32_t(4 + 8 + 56 + 8 + formatBytes + 8 + kSuperIndexBytes));
     h.fourcc("strl");
     h.fourcc("strh");
     h.u32(56);
     s.strhAt = h.v.size();
-    h.fourcc(spec.type);
-    h.fourcc(spec.handler);
+    h.fourcc(setup.type);
+    h.fourcc(setup.handler);
     h.u32(0);  // flags
     h.u16(0);  // priority
     h.u16(0);  // language
-    h.u32(spec.initialFrames);
-    h.u32(spec.scale);
-    h.u32(spec.rate);
+    h.u32(setup.initialFrames);
+    h.u32(setup.scale);
+    h.u32(setup.rate);
     h.u32(0);  // start
     h.u32(0);  // length, filled in at the end
-    h.u32(spec.suggestedBuffer);
+    h.u32(setup.suggestedBuffer);
     h.u32(0xFFFFFFFF);  // quality: the default
-    h.u32(spec.sampleSize);
-    h.u16(uint16_t(spec.left));
-    h.u16(uint16_t(spec.top));
-    h.u16(uint16_t(spec.right));
-    h.u16(uint16_t(spec.bottom));
+    h.u32(setup.sampleSize);
+    h.u16(uint16_t(setup.left));
+    h.u16(uint16_t(setup.top));
+    h.u16(uint16_t(setup.right));
+    h.u16(uint16_t(setup.bottom));
     h.fourcc("strf");
-    h.u32(uint32_t(spec.format.size()));
-    h.v.insert(h.v.end(), spec.format.begin(), spec.format.end());
-    h.zeros(spec.format.size() & 1);
+    h.u32(uint32_t(setup.format.size()));
+    h.v.insert(h.v.end(), setup.format.begin(), setup.format.end());
+    h.zeros(setup.format.size() & 1);
     // Room for the super index, which only a file past its first segment needs.
     s.indxAt = h.v.size();
     h.fourcc("JUNK");
@@ -213,7 +213,7 @@ bool AviWriter::writeStandardIndexes() {
       ix.u32(e.offset);
       ix.u32(e.size | (e.key ? 0 : kNotKey));
       ++count;
-      duration += s.spec.sampleSize ? e.size / s.spec.sampleSize : 1;
+      duration += s.setup.sampleSize ? e.size / s.setup.sampleSize : 1;
     }
     if (count == 0) continue;
     Bytes h;
@@ -260,7 +260,7 @@ bool AviWriter::patchSizes(uint64_t listAt) {
 }
 
 uint32_t AviWriter::streamLength(const StreamState& s) const {
-  return uint32_t(s.spec.sampleSize ? s.bytes / s.spec.sampleSize : s.chunks);
+  return uint32_t(s.setup.sampleSize ? s.bytes / s.setup.sampleSize : s.chunks);
 }
 
 bool AviWriter::fillHeaders() {
@@ -272,7 +272,7 @@ bool AviWriter::fillHeaders() {
   }
   const StreamState& video = streams_.front();
   const double seconds =
-      video.spec.rate ? double(video.chunks) * video.spec.scale / video.spec.rate : 0.0;
+      video.setup.rate ? double(video.chunks) * video.setup.scale / video.setup.rate : 0.0;
   Bytes avih;
   avih.u32(seconds > 0 ? uint32_t(std::min(double(totalBytes) / seconds, 4294967295.0)) : 0);
   if (!out_.patch(avihAt_ + 4, avih.v.data(), 4)) return fail(out_.error());

@@ -11,7 +11,7 @@
 
 namespace kd {
 
-struct AviStreamSpec {
+struct AviStreamSetup {
   std::string type;       // four characters: "vids", "auds", "txts"
   std::string handler;    // four characters; empty for none
   std::string chunkKind;  // two characters after the stream number: "db", "dc", "wb", "tx"
@@ -24,7 +24,7 @@ struct AviStreamSpec {
   std::vector<uint8_t> format;  // the "strf" body
 };
 
-struct AviFileSpec {
+struct AviFileSetup {
   uint32_t microsPerFrame = 0;
   uint32_t width = 0;
   uint32_t height = 0;
@@ -43,8 +43,8 @@ class AviWriter {
   AviWriter(const AviWriter&) = delete;
   AviWriter& operator=(const AviWriter&) = delete;
 
-  bool open(const std::string& path, const AviFileSpec& file,
-            const std::vector<AviStreamSpec>& streams);
+  bool open(const std::string& path, const AviFileSetup& file,
+            const std::vector<AviStreamSetup>& streams);
   // Appends one chunk of `stream`; a chunk of size 0 keeps a sample's place without data.
   bool write(int stream, const void* data, uint32_t size, bool key);
   // Writes the indexes and fills in the headers; the file is complete only after this.
@@ -60,7 +60,7 @@ class AviWriter {
 
  private:
   struct StreamState {
-    AviStreamSpec spec;
+    AviStreamSetup setup;
     uint32_t chunkId = 0;
     uint64_t strhAt = 0;  // position of the strh body
     uint64_t indxAt = 0;  // position of the reserved super index chunk
@@ -87,7 +87,7 @@ class AviWriter {
   };
 
   bool fail(const std::string& reason);
-  bool writeHeaders(const AviFileSpec& file);
+  bool writeHeaders(const AviFileSetup& file);
   bool beginSegment();
   bool endSegment();
   bool writeStandardIndexes();
@@ -103,7 +103,7 @@ class AviWriter {
   std::vector<Entry> entries_;  // of the current segment
   uint64_t avihAt_ = 0;
   uint64_t odmlAt_ = 0;
-  AviFileSpec file_;
+  AviFileSetup file_;
   bool open_ = false;
   bool extended_ = false;
   std::string error_;

@@ -39,10 +39,10 @@ std::vector<uint8_t> soundFormat() {
 
 }  // namespace
 
-std::vector<AviStreamSpec> conversionStreams(const ConversionPlan& plan, AviVideoCodec codec) {
+std::vector<AviStreamSetup> conversionStreams(const ConversionPlan& plan, AviVideoCodec codec) {
   const int16_t w = int16_t(plan.outWidth), h = int16_t(plan.outHeight);
-  std::vector<AviStreamSpec> streams(3);
-  AviStreamSpec& video = streams[kVideoStream];
+  std::vector<AviStreamSetup> streams(3);
+  AviStreamSetup& video = streams[kVideoStream];
   video.type = "vids";
   video.handler = codec == AviVideoCodec::Mjpeg ? "MJPG" : "";
   video.chunkKind = codec == AviVideoCodec::Mjpeg ? "dc" : "db";
@@ -54,7 +54,7 @@ std::vector<AviStreamSpec> conversionStreams(const ConversionPlan& plan, AviVide
   video.bottom = h;
   video.format = pictureFormat(plan.outWidth, plan.outHeight, codec);
 
-  AviStreamSpec& audio = streams[kAudioStream];
+  AviStreamSetup& audio = streams[kAudioStream];
   audio.type = "auds";
   audio.chunkKind = "wb";
   audio.scale = 2;
@@ -64,7 +64,7 @@ std::vector<AviStreamSpec> conversionStreams(const ConversionPlan& plan, AviVide
   audio.sampleSize = 2;
   audio.format = soundFormat();
 
-  AviStreamSpec& text = streams[kTextStream];
+  AviStreamSetup& text = streams[kTextStream];
   text.type = "txts";
   text.handler = "DRAW";
   text.chunkKind = "tx";
@@ -78,13 +78,13 @@ std::vector<AviStreamSpec> conversionStreams(const ConversionPlan& plan, AviVide
   return streams;
 }
 
-AviFileSpec conversionFileSpec(const ConversionPlan& plan) {
-  AviFileSpec spec;
-  spec.microsPerFrame =
+AviFileSetup conversionFileSetup(const ConversionPlan& plan) {
+  AviFileSetup setup;
+  setup.microsPerFrame =
       plan.videoRate ? uint32_t(uint64_t(plan.videoScale) * 1000000 / plan.videoRate) : 0;
-  spec.width = uint32_t(plan.outWidth);
-  spec.height = uint32_t(plan.outHeight);
-  return spec;
+  setup.width = uint32_t(plan.outWidth);
+  setup.height = uint32_t(plan.outHeight);
+  return setup;
 }
 
 }  // namespace kd

@@ -14,7 +14,7 @@ enum ConversionStream { kVideoStream = 0, kAudioStream = 1, kTextStream = 2 };
 
 constexpr int kAviSoundRate = 8000;
 
-std::vector<AviStreamSpec> conversionStreams(const ConversionPlan& plan, AviVideoCodec codec);
-AviFileSpec conversionFileSpec(const ConversionPlan& plan);
+std::vector<AviStreamSetup> conversionStreams(const ConversionPlan& plan, AviVideoCodec codec);
+AviFileSetup conversionFileSetup(const ConversionPlan& plan);
 
 }  // namespace kd

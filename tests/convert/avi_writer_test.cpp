@@ -24,8 +24,8 @@ std::vector<uint8_t> syntheticFrame(int width, int height, int n) {
   return f;
 }
 
-std::vector<AviStreamSpec> threeStreams(int width, int height, uint32_t frames) {
-  std::vector<AviStreamSpec> s(3);
+std::vector<AviStreamSetup> threeStreams(int width, int height, uint32_t frames) {
+  std::vector<AviStreamSetup> s(3);
   s[0].type = "vids";
   s[0].chunkKind = "db";
   s[0].scale = 1;
