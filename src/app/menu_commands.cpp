@@ -1,8 +1,11 @@
 #include "app/menu_commands.h"
 
+#include <QFile>
+
 #include "app/about_dialog.h"
 #include "app/main_frame.h"
 #include "app/player_document.h"
+#include "tools/avi_convert_dialog.h"
 #include "tools/snapshot_printing.h"
 #include "ui/image_config_dialog.h"
 #include "ui/player_view.h"
@@ -82,6 +85,16 @@ void runMenuCommand(CKadrelPlayerDoc& document, CMainFrame& frame, int id) {
     case 32777:
       if (document.snapshotPictureShown()) runPrintCommand(*frame.view(), frame, id);
       break;
+    case 32778: {
+      // The last recording's path stays with the document after it closes.
+      const QString path =
+          document.header() ? QFile::decodeName(QByteArray::fromStdString(document.header()->path))
+                            : QString();
+      document.close(true, false);
+      CKd2AviDlg dialog(path, &frame);
+      dialog.exec();
+      break;
+    }
     case 57664: {
       AboutDialog about(&frame);
       about.exec();
@@ -108,9 +121,6 @@ MenuState menuCommandState(const CKadrelPlayerDoc& document, const CMainFrame& f
     case 57606:
     case 32777:
       return {document.snapshotPictureShown(), false};
-    // AVI conversion arrives with its tool.
-    case 32778:
-      return {false, false};
     default:
       return {true, false};
   }
