@@ -8,6 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/json.h"
+#include "cli/motion_options.h"
 #include "platform/null_audio_sink.h"
 #include "playback/clocked_audio_sink.h"
 #include "playback/play_session.h"
@@ -19,7 +20,11 @@ namespace kd::cli {
 
 namespace {
 
+// Not a notification: the schedule's mark where pause on motion stopped playback.
+constexpr auto kPausedOnMotion = PlayerNotifyCode(100);
+
 const char* eventName(PlayerNotifyCode code) {
+  if (code == kPausedOnMotion) return "paused";
   switch (code) {
     case PN_FRAME:
       return "frame";
@@ -33,7 +38,7 @@ const char* eventName(PlayerNotifyCode code) {
 }
 
 bool hasFrame(const PlayEvent& e) {
-  return e.code == PN_FRAME || e.code == PN_SCAN_FRAME;
+  return e.code == PN_FRAME || e.code == PN_SCAN_FRAME || e.code == kPausedOnMotion;
 }
 
 void printLine(const PlayEvent& e) {
@@ -78,7 +83,7 @@ std::string toJson(const std::vector<PlayEvent>& events) {
 }
 
 int run(const std::vector<std::string>& args) {
-  Options opt(args, {"json", "virtual"});
+  Options opt(args, {"json", "virtual", "pause-on-motion"});
   if (!opt.ok()) return fail("play", opt.error());
   if (opt.positional().size() != 1) return usageError("play");
   bool valid = true;
@@ -93,17 +98,11 @@ int run(const std::vector<std::string>& args) {
       return fail("play", "--seconds must be a number of seconds");
     }
   }
-  // Motion search: one zone in picture pixels, and the sensitivity 0 … 10.
-  MotionZone zone;
-  const bool withZone = opt.has("zone");
-  if (withZone && std::sscanf(opt.get("zone").c_str(), "%d,%d,%d,%d", &zone.left, &zone.top,
-                              &zone.right, &zone.bottom) != 4) {
-    return fail("play", "--zone must be LEFT,TOP,RIGHT,BOTTOM");
-  }
-  const long long sensitivity = opt.getInt("sensitivity", 5, valid);
-  if (!valid || sensitivity < 0 || sensitivity > 10) {
-    return fail("play", "--sensitivity must be 0 to 10");
-  }
+  // Motion search: zones in picture pixels, the sensitivity 0 … 10 and the required count.
+  MotionSettings motion;
+  std::string error;
+  if (!readMotionSettings(args, motion, error)) return fail("play", error);
+  const bool pauseOnMotion = opt.has("pause-on-motion");
   const bool json = opt.has("json");
   const std::string& path = opt.positional()[0];
 
@@ -120,20 +119,34 @@ int run(const std::vector<std::string>& args) {
   }
   PlaySession session(*clock, choosePlayDecoder, waveDeviceSoundFactory(*clock, *devices));
   std::vector<PlayEvent> events;
-  session.setEventHandler([&](const PlayEvent& e) {
+  const auto report = [&](const PlayEvent& e) {
     if (json) {
       events.push_back(e);
     } else {
       printLine(e);
     }
+  };
+  session.setEventHandler([&](const PlayEvent& e) {
+    report(e);
     if (e.code == PN_STOPPED) clock->stop();
+    // A motion pause happens in the step after the frame is shown: mark it, then resume as the
+    // operator would, so the schedule shows every episode (the scan speeds pause on their own).
+    if (e.code == PN_FRAME && pauseOnMotion && speed <= 2) {
+      clock->post([&, e] {
+        CPlayWnd& player = session.player();
+        if (session.stopped() || !player.frame() || !player.isPaused()) return;
+        PlayEvent paused = e;
+        paused.code = kPausedOnMotion;
+        report(paused);
+        player.togglePause();
+      });
+    }
   });
   const uint32_t openTick = clock->now();
   if (!session.open(path, int(speed))) return fail(path, session.player().lastError());
-  if (withZone) {
-    session.player().setMotionParameters(int(sensitivity), MotionComparison::kDefaultRequiredCount,
-                                         false);
-    session.player().addMotionZone(zone.left, zone.top, zone.right, zone.bottom);
+  session.player().setMotionParameters(motion.sensitivity, motion.requiredCount, pauseOnMotion);
+  for (const MotionZone& z : motion.zones) {
+    session.player().addMotionZone(z.left, z.top, z.right, z.bottom);
   }
   const uint64_t until =
       seconds < 0 ? UINT64_MAX : openTick + uint64_t(std::llround(seconds * 1000.0));
@@ -144,7 +157,8 @@ int run(const std::vector<std::string>& args) {
 
 const CommandRegistrar registrar(
     "play",
-    "[--speed S] [--seconds N] [--virtual] [--json] [--zone L,T,R,B [--sensitivity 0-10]] FILE",
+    "[--speed S] [--seconds N] [--virtual] [--json] [--zone L,T,R,B [--zone ...]\n"
+    "    [--sensitivity 0-10] [--count N] [--pause-on-motion]] FILE",
     run);
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/json.h"
+#include "cli/progress_bar.h"
 #include "cli/recording_open.h"
 #include "decode/diagnostics.h"
 #include "platform/clock.h"
@@ -19,26 +20,6 @@ namespace kd::cli {
 namespace {
 
 constexpr int kFaultyExit = 3;
-
-// A bar on the terminal, redrawn only when it grows by a step.
-class ProgressBar {
- public:
-  void operator()(uint32_t done, uint32_t total) {
-    const int width = 40;
-    const int filled = total ? int(uint64_t(std::min(done, total)) * width / total) : width;
-    if (filled == shown_ && done != total) return;
-    shown_ = filled;
-    std::fprintf(stderr, "\r[%s%s] %u/%u", std::string(filled, '#').c_str(),
-                 std::string(width - filled, ' ').c_str(), done, total);
-    std::fflush(stderr);
-  }
-  void end() {
-    if (shown_ >= 0) std::fputc('\n', stderr);
-  }
-
- private:
-  int shown_ = -1;
-};
 
 void writeJson(const std::string& path, const std::string& sha, uint64_t size,
                const VerificationResult& r) {
