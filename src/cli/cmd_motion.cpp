@@ -115,9 +115,10 @@ int run(const std::vector<std::string>& args) {
   std::vector<std::string> paths;
   if (!collectPaths(opt.positional(), paths)) return 1;
 
-  // The decoders' own notes would break the bar apart.
+  // The decoders' own notes go to standard error, away from the list; on a terminal they would
+  // break the bar apart.
   const bool terminal = isatty(fileno(stderr));
-  if (terminal) setDiagnosticStream(nullptr);
+  setDiagnosticStream(terminal ? nullptr : stderr);
   int status = 0;
   std::vector<FileEpisodes> found;
   for (const std::string& path : paths) {
