@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -245,6 +246,48 @@ TEST(KdtoolMotion, FoldersInNameOrderAndUsageErrors) {
                        &out),
             1);
   EXPECT_EQ(out.find("[" + aStart), 0u);
+}
+
+}  // namespace
+}  // namespace kd::testing
+
+namespace kd::testing {
+namespace {
+
+// Every "block":B,"frame":F pair that follows `marker` in `json`, as "B:F".
+std::vector<std::string> positionsAfter(const std::string& json, const std::string& marker) {
+  std::vector<std::string> out;
+  for (size_t at = json.find(marker); at != std::string::npos; at = json.find(marker, at + 1)) {
+    int block = -1, frame = -1;
+    const size_t b = json.find("\"block\":", at);
+    if (b == std::string::npos ||
+        std::sscanf(json.c_str() + b, "\"block\":%d,\"frame\":%d", &block, &frame) != 2) {
+      continue;
+    }
+    out.push_back(std::to_string(block) + ":" + std::to_string(frame));
+  }
+  return out;
+}
+
+TEST(KdtoolMotion, PlaySchedulePausesWhereEpisodesStart) {
+  if (!std::filesystem::exists(KD_KDTOOL)) GTEST_SKIP() << "kdtool is not built";
+  TempDir dir;
+  const GeneratorOptions o = movingRecording(dir.file("moving.kdz"), "dct-mc");
+  generate(o);
+  const std::string settings =
+      " --zone 60,40,300,230 --zone 200,150,352,288 --count 2 --sensitivity 7 ";
+  std::string episodes, schedule;
+  ASSERT_EQ(runCommand(kdtool() + " motion --json" + settings + o.path, &episodes), 0);
+  ASSERT_EQ(runCommand(kdtool() + " play --virtual --json --pause-on-motion" + settings + o.path,
+                       &schedule),
+            0);
+  const std::vector<std::string> starts = positionsAfter(episodes, "\"start\"");
+  ASSERT_GE(starts.size(), 2u);
+  EXPECT_EQ(positionsAfter(schedule, "\"event\":\"paused\""), starts);
+  // Without --pause-on-motion nothing pauses.
+  schedule.clear();
+  ASSERT_EQ(runCommand(kdtool() + " play --virtual --json" + settings + o.path, &schedule), 0);
+  EXPECT_EQ(schedule.find("paused"), std::string::npos);
 }
 
 }  // namespace
