@@ -183,6 +183,25 @@ TEST(MotionEpisodes, AvcRepeatRecordsNeitherEndNorStartAnEpisode) {
   expectSameEpisodes(found, episodes);
 }
 
+TEST(MotionEpisodes, ACutShortRecordingFailsWithTheEpisodesUpToTheCut) {
+  TempDir dir;
+  const GeneratorOptions o = movingRecording(dir.file("whole.kdz"), "dct-mc");
+  generate(o);
+  const std::string cut = dir.file("cut.kdz");
+  std::filesystem::copy_file(o.path, cut);
+  std::filesystem::resize_file(cut, std::filesystem::file_size(o.path) * 3 / 5);
+  const MotionSettings m{{{60, 40, 300, 230, 0, 0}}, 5, 3};
+  std::vector<MotionEpisode> whole, part;
+  std::string error;
+  ASSERT_TRUE(findMotionEpisodes(o.path, m, whole, error)) << error;
+  EXPECT_FALSE(findMotionEpisodes(cut, m, part, error));
+  EXPECT_NE(error.find("reading stopped"), std::string::npos) << error;
+  // The episode open at the cut ends at the last frame read, before the whole file's end.
+  ASSERT_EQ(part.size(), whole.size());
+  EXPECT_EQ(part.back().start.frame, whole.back().start.frame);
+  EXPECT_LT(part.back().end.block, whole.back().end.block);
+}
+
 std::string kdtool() {
   return KD_KDTOOL;
 }
