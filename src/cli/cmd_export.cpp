@@ -1,0 +1,80 @@
+// kdtool export: the frames between two points as an H.264 MP4 with AAC sound, each picture as
+// the player shows it at the display size and at its record's time.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/command.h"
+#include "decode/diagnostics.h"
+#include "export/mp4_export.h"
+
+namespace kd::cli {
+
+namespace {
+
+// A one-line bar on a terminal, redrawn at each whole percent.
+class ProgressBar {
+ public:
+  ProgressBar() : shown_(isatty(STDERR_FILENO)) {}
+  ~ProgressBar() {
+    if (shown_ && percent_ >= 0) std::fputc('\n', stderr);
+  }
+  bool update(uint32_t done, uint32_t total) {
+    if (!shown_ || total == 0) return true;
+    const int percent = int(uint64_t(done) * 100 / total);
+    if (percent == percent_) return true;
+    percent_ = percent;
+    const int filled = percent * 40 / 100;
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
+                 std::string(size_t(40 - filled), ' ').c_str(), percent);
+    std::fflush(stderr);
+    return true;
+  }
+
+ private:
+  bool shown_;
+  int percent_ = -1;
+};
+
+int run(const std::vector<std::string>& args) {
+  Options opt(args, {"captions"});
+  if (!opt.ok()) return fail("export", opt.error());
+  if (opt.positional().size() != 1 || !opt.has("out")) return usageError("export");
+  ExportRequest request;
+  request.input = opt.positional()[0];
+  request.output = opt.get("out");
+  request.captions = opt.has("captions");
+  bool valid = true;
+  request.channel = int(opt.getInt("channel", -1, valid));
+  if (!valid) return fail("export", "malformed --channel");
+  const long long crf = opt.getInt("crf", 23, valid);
+  if (!valid || crf < 0 || crf > 51) return fail("export", "--crf takes 0 to 51");
+  request.crf = int(crf);
+  if (opt.has("from") && !parseExportPoint(opt.get("from"), request.from))
+    return fail("export", "--from takes B:F or a local \"YYYY-MM-DD HH:MM:SS\"");
+  if (opt.has("to") && !parseExportPoint(opt.get("to"), request.to))
+    return fail("export", "--to takes B:F or a local \"YYYY-MM-DD HH:MM:SS\"");
+
+  // The decoders' per-frame notes would break the progress bar's line.
+  setDiagnosticStream(nullptr);
+  ExportOutcome outcome;
+  {
+    ProgressBar bar;
+    outcome = exportMp4(request,
+                        [&bar](uint32_t done, uint32_t total) { return bar.update(done, total); });
+  }
+  if (!outcome.ok) return fail(outcome.subject, outcome.reason);
+  std::printf("%s: %u pictures, %.3f s%s\n", request.output.c_str(), outcome.pictures,
+              double(outcome.durationMs) / 1000.0, outcome.sound ? ", with sound" : "");
+  return 0;
+}
+
+const CommandRegistrar registrar(
+    "export",
+    "--out OUT.mp4 [--from TIME|B:F] [--to TIME|B:F] [--captions] [--crf N] [--channel N] FILE",
+    run);
+
+}  // namespace
+
+}  // namespace kd::cli
