@@ -187,7 +187,9 @@ bool Mp4Writer::addSound(const int16_t* samples, size_t count) {
   if (!sound_) return true;
   pendingSound_.insert(pendingSound_.end(), samples, samples + count);
   const size_t block = size_t(sound_->frame_size);
-  while (pendingSound_.size() >= block) {
+  // Sound that runs ahead of the pictures waits: the file's sound ends with its last picture.
+  const int64_t shownUntil = (lastMs_ + lastInterval_) * kSoundRate / 1000;
+  while (pendingSound_.size() >= block && soundSamples_ + int64_t(block) <= shownUntil) {
     if (!encodeSoundBlock(block)) return false;
     pendingSound_.erase(pendingSound_.begin(), pendingSound_.begin() + long(block));
   }
