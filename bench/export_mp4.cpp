@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
                             std::to_string(blocks) + " --frames-per-block " +
                             std::to_string(kFramesPerBlock) + " " + recording + " > /dev/null";
   const std::string decode =
-      kdtool + " decode --out " + pictures + " " + recording + " > /dev/null";
+      kdtool + " decode --out " + pictures + " " + recording + " > /dev/null 2>&1";
   if (std::system(synth.c_str()) != 0 || std::system(decode.c_str()) != 0 ||
       !joinPictures(pictures, frames, rgb)) {
     std::fprintf(stderr, "making the recording or its pictures failed\n");
