@@ -127,7 +127,9 @@ ExportOutcome exportMp4(const ExportRequest& request, const ExportProgress& prog
 
   TemporaryBeside temporary(request.output);
   if (temporary.path().empty()) return failed(request.output, "cannot be created");
-  Mp4Writer writer;
+  std::unique_ptr<Mp4Writer> made = makeMp4Writer(reason);
+  if (!made) return failed(request.output, reason);
+  Mp4Writer& writer = *made;
   Mp4Writer::Settings settings;
   // 4:2:0 needs even sizes: an odd display size gains a repeated last column or row.
   settings.width = evenUp(displayWidth);

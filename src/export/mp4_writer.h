@@ -1,17 +1,12 @@
 #pragma once
-// An MP4 file of H.264 (yuv420p) pictures at their own times and 8 kHz mono AAC sound, through
-// FFmpeg's libraries. The times are milliseconds; the pictures keep gaps between them.
+// An MP4 file of H.264 (yuv420p) pictures at their own times and 8 kHz mono AAC sound. The
+// writer lives in a module loaded at its first use, so that only an export loads FFmpeg's
+// libraries and every other start of the programs stays quick.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
-
-struct AVCodecContext;
-struct AVFormatContext;
-struct AVFrame;
-struct AVPacket;
-struct AVStream;
-struct SwsContext;
 
 namespace kd {
 
@@ -26,48 +21,19 @@ class Mp4Writer {
     bool sound = false;
   };
 
-  Mp4Writer() = default;
-  ~Mp4Writer();
-  Mp4Writer(const Mp4Writer&) = delete;
-  Mp4Writer& operator=(const Mp4Writer&) = delete;
-
+  virtual ~Mp4Writer() = default;
   // Creates `path` (replacing it). False with error() on a failure.
-  bool open(const std::string& path, const Settings& settings);
+  virtual bool open(const std::string& path, const Settings& settings) = 0;
   // One picture, width × height top-down RGB, shown from `ms`; times must grow.
-  bool addPicture(const std::vector<uint8_t>& rgb, int64_t ms);
-  // Sound samples following those given before.
-  bool addSound(const int16_t* samples, size_t count);
+  virtual bool addPicture(const std::vector<uint8_t>& rgb, int64_t ms) = 0;
+  // Sound samples following those given before; the sound ends with the last picture.
+  virtual bool addSound(const int16_t* samples, size_t count) = 0;
   // Flushes the encoders and writes the index; the file is complete when this returns true.
-  bool finish();
-  const std::string& error() const { return error_; }
-
- private:
-  bool fail(const std::string& what, int code = 0);
-  bool openVideo();
-  bool openSound();
-  bool encodeVideo(AVFrame* frame);
-  bool encodeSound(AVFrame* frame);
-  bool encodeSoundBlock(size_t count);
-  bool writeVideoPacket(AVPacket* packet);
-  void close();
-
-  Settings settings_;
-  std::string error_;
-  AVFormatContext* format_ = nullptr;
-  AVCodecContext* video_ = nullptr;
-  AVCodecContext* sound_ = nullptr;
-  AVStream* videoStream_ = nullptr;
-  AVStream* soundStream_ = nullptr;
-  SwsContext* toYuv_ = nullptr;
-  AVFrame* picture_ = nullptr;
-  AVFrame* soundFrame_ = nullptr;
-  AVPacket* packet_ = nullptr;
-  AVPacket* heldVideo_ = nullptr;  // written once the next one gives its duration
-  bool holding_ = false;
-  bool headerWritten_ = false;
-  int64_t lastMs_ = -1, lastInterval_ = 40;
-  std::vector<int16_t> pendingSound_;
-  int64_t soundSamples_ = 0;  // samples handed to the encoder so far
+  virtual bool finish() = 0;
+  virtual const std::string& error() const = 0;
 };
+
+// A new writer from the module; null with `error` saying why when it cannot be loaded.
+std::unique_ptr<Mp4Writer> makeMp4Writer(std::string& error);
 
 }  // namespace kd

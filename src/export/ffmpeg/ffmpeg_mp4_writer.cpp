@@ -1,3 +1,5 @@
+// The MP4 writer through FFmpeg's libraries (libavcodec with libx264 and its AAC encoder,
+// libavformat, libswscale), built as the module the export loads.
 #include "export/mp4_writer.h"
 
 extern "C" {
@@ -13,14 +15,58 @@ extern "C" {
 namespace kd {
 
 namespace {
+
 constexpr AVRational kMilliseconds{1, 1000};
+
+class FfmpegMp4Writer : public Mp4Writer {
+ public:
+  FfmpegMp4Writer() = default;
+  ~FfmpegMp4Writer() override;
+  FfmpegMp4Writer(const FfmpegMp4Writer&) = delete;
+  FfmpegMp4Writer& operator=(const FfmpegMp4Writer&) = delete;
+
+  bool open(const std::string& path, const Settings& settings) override;
+  bool addPicture(const std::vector<uint8_t>& rgb, int64_t ms) override;
+  bool addSound(const int16_t* samples, size_t count) override;
+  bool finish() override;
+  const std::string& error() const override { return error_; }
+
+ private:
+  bool fail(const std::string& what, int code = 0);
+  bool openVideo();
+  bool openSound();
+  bool encodeVideo(AVFrame* frame);
+  bool encodeSound(AVFrame* frame);
+  bool encodeSoundBlock(size_t count);
+  bool writeVideoPacket(AVPacket* packet);
+  void close();
+
+  Settings settings_;
+  std::string error_;
+  AVFormatContext* format_ = nullptr;
+  AVCodecContext* video_ = nullptr;
+  AVCodecContext* sound_ = nullptr;
+  AVStream* videoStream_ = nullptr;
+  AVStream* soundStream_ = nullptr;
+  SwsContext* toYuv_ = nullptr;
+  AVFrame* picture_ = nullptr;
+  AVFrame* soundFrame_ = nullptr;
+  AVPacket* packet_ = nullptr;
+  AVPacket* heldVideo_ = nullptr;  // written once the next one gives its duration
+  bool holding_ = false;
+  bool headerWritten_ = false;
+  int64_t lastMs_ = -1, lastInterval_ = 40;
+  std::vector<int16_t> pendingSound_;
+  int64_t soundSamples_ = 0;  // samples handed to the encoder so far
+};
+
 }  // namespace
 
-Mp4Writer::~Mp4Writer() {
+FfmpegMp4Writer::~FfmpegMp4Writer() {
   close();
 }
 
-void Mp4Writer::close() {
+void FfmpegMp4Writer::close() {
   if (format_) {
     if (format_->pb) avio_closep(&format_->pb);
     avformat_free_context(format_);
@@ -36,7 +82,7 @@ void Mp4Writer::close() {
   av_packet_free(&heldVideo_);
 }
 
-bool Mp4Writer::fail(const std::string& what, int code) {
+bool FfmpegMp4Writer::fail(const std::string& what, int code) {
   error_ = what;
   if (code < 0) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -46,7 +92,7 @@ bool Mp4Writer::fail(const std::string& what, int code) {
   return false;
 }
 
-bool Mp4Writer::open(const std::string& path, const Settings& settings) {
+bool FfmpegMp4Writer::open(const std::string& path, const Settings& settings) {
   settings_ = settings;
   // FFmpeg's own notes stay quiet; its failures come back through error().
   av_log_set_level(AV_LOG_ERROR);
@@ -68,7 +114,7 @@ bool Mp4Writer::open(const std::string& path, const Settings& settings) {
   return true;
 }
 
-bool Mp4Writer::openVideo() {
+bool FfmpegMp4Writer::openVideo() {
   const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
   if (!codec) return fail("FFmpeg has no libx264 encoder");
   video_ = avcodec_alloc_context3(codec);
@@ -112,7 +158,7 @@ bool Mp4Writer::openVideo() {
   return true;
 }
 
-bool Mp4Writer::openSound() {
+bool FfmpegMp4Writer::openSound() {
   const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
   if (!codec) return fail("FFmpeg has no AAC encoder");
   sound_ = avcodec_alloc_context3(codec);
@@ -142,7 +188,7 @@ bool Mp4Writer::openSound() {
   return true;
 }
 
-bool Mp4Writer::addPicture(const std::vector<uint8_t>& rgb, int64_t ms) {
+bool FfmpegMp4Writer::addPicture(const std::vector<uint8_t>& rgb, int64_t ms) {
   if (!video_) return fail("the file is not open");
   if (rgb.size() != size_t(settings_.width) * size_t(settings_.height) * 3)
     return fail("a picture has the wrong size");
@@ -158,7 +204,7 @@ bool Mp4Writer::addPicture(const std::vector<uint8_t>& rgb, int64_t ms) {
   return encodeVideo(picture_);
 }
 
-bool Mp4Writer::encodeVideo(AVFrame* frame) {
+bool FfmpegMp4Writer::encodeVideo(AVFrame* frame) {
   int rc = avcodec_send_frame(video_, frame);
   if (rc < 0) return fail("the H.264 encoder refused a picture", rc);
   for (;;) {
@@ -169,7 +215,7 @@ bool Mp4Writer::encodeVideo(AVFrame* frame) {
   }
 }
 
-bool Mp4Writer::writeVideoPacket(AVPacket* packet) {
+bool FfmpegMp4Writer::writeVideoPacket(AVPacket* packet) {
   // Without B-pictures packets come in display order: the held one lasts until this one.
   if (holding_) {
     heldVideo_->duration = packet->pts - heldVideo_->pts;
@@ -183,7 +229,7 @@ bool Mp4Writer::writeVideoPacket(AVPacket* packet) {
   return true;
 }
 
-bool Mp4Writer::addSound(const int16_t* samples, size_t count) {
+bool FfmpegMp4Writer::addSound(const int16_t* samples, size_t count) {
   if (!sound_) return true;
   pendingSound_.insert(pendingSound_.end(), samples, samples + count);
   const size_t block = size_t(sound_->frame_size);
@@ -196,7 +242,7 @@ bool Mp4Writer::addSound(const int16_t* samples, size_t count) {
   return true;
 }
 
-bool Mp4Writer::encodeSoundBlock(size_t count) {
+bool FfmpegMp4Writer::encodeSoundBlock(size_t count) {
   int rc = av_frame_make_writable(soundFrame_);
   if (rc < 0) return fail("out of memory", rc);
   soundFrame_->nb_samples = int(count);
@@ -207,7 +253,7 @@ bool Mp4Writer::encodeSoundBlock(size_t count) {
   return encodeSound(soundFrame_);
 }
 
-bool Mp4Writer::encodeSound(AVFrame* frame) {
+bool FfmpegMp4Writer::encodeSound(AVFrame* frame) {
   int rc = avcodec_send_frame(sound_, frame);
   if (rc < 0) return fail("the AAC encoder refused sound", rc);
   for (;;) {
@@ -221,7 +267,7 @@ bool Mp4Writer::encodeSound(AVFrame* frame) {
   }
 }
 
-bool Mp4Writer::finish() {
+bool FfmpegMp4Writer::finish() {
   if (!headerWritten_) return fail("the file is not open");
   if (!encodeVideo(nullptr)) return false;
   if (holding_) {
@@ -254,3 +300,7 @@ bool Mp4Writer::finish() {
 }
 
 }  // namespace kd
+
+extern "C" __attribute__((visibility("default"))) kd::Mp4Writer* kdCreateMp4Writer() {
+  return new kd::FfmpegMp4Writer();
+}
