@@ -82,6 +82,7 @@ void CMainFrame::buildMenus() {
 
   QMenu* tools = menuBar()->addMenu("工具");
   actions_[32778] = addCommand(tools, 32778, "KD 轉檔 AVI...");
+  actions_[32790] = addCommand(tools, 32790, "匯出 MP4...");
 
   QMenu* help = menuBar()->addMenu("說明");
   actions_[57664] = addCommand(help, 57664, "關於 KD Player...");

@@ -78,6 +78,9 @@ void runMenuCommand(CKadrelPlayerDoc& document, CMainFrame& frame, int id) {
     case 32787:
       document.textDisplaySettings();
       break;
+    case 32790:
+      document.exportClipAsMp4();
+      break;
     // Printing acts on the snapshot picture shown.
     case 57607:
     case 57609:
@@ -121,6 +124,8 @@ MenuState menuCommandState(const CKadrelPlayerDoc& document, const CMainFrame& f
     case 57606:
     case 32777:
       return {document.snapshotPictureShown(), false};
+    case 32790:
+      return {document.canExportClip(), false};
     default:
       return {true, false};
   }

@@ -67,6 +67,10 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   void toggleContinuousPlayback();  // "啟動連續播放"
   void textDisplaySettings();       // "文字顯示設定..."
   void fileSearchCommand();         // "檔案搜尋..."
+  void exportClipAsMp4();           // "匯出 MP4..."
+  // The clip marks' frames as an MP4 at `path`, with captions; false when not written.
+  bool exportClipAsMp4To(const QString& path);
+  bool canExportClip() const;
   // Plays what a search found (selection order): the first that opens, seeked to `moment`;
   // each one's end plays the next. False when none opens.
   bool openSearchResult(std::vector<SearchCandidate> candidates, int64_t moment);

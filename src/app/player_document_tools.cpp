@@ -33,6 +33,7 @@ void CKadrelPlayerDoc::markClipEnd() {
 }
 
 void CKadrelPlayerDoc::showClipSelection() {
+  emit menuStateChanged();  // "匯出 MP4..." follows the marks
   if (!panel_) return;
   if (clipMarks_.startSet())
     panel_->setSelection(int(clipMarks_.selectionFrom()), int(clipMarks_.selectionTo()));
