@@ -1,7 +1,9 @@
 // kdtool export: the frames between two points as an H.264 MP4 with AAC sound, each picture as
 // the player shows it at the display size and at its record's time.
+#include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -37,6 +39,20 @@ class ProgressBar {
   int percent_ = -1;
 };
 
+// Ctrl-C or a termination request ends the export the way cancel does: the file beside OUT goes.
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) {
+  interrupted = 1;
+}
+
+void catchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 int run(const std::vector<std::string>& args) {
   Options opt(args, {"captions"});
   if (!opt.ok()) return fail("export", opt.error());
@@ -61,8 +77,10 @@ int run(const std::vector<std::string>& args) {
   ExportOutcome outcome;
   {
     ProgressBar bar;
-    outcome = exportMp4(request,
-                        [&bar](uint32_t done, uint32_t total) { return bar.update(done, total); });
+    catchInterrupts();
+    outcome = exportMp4(request, [&bar](uint32_t done, uint32_t total) {
+      return !interrupted && bar.update(done, total);
+    });
   }
   if (!outcome.ok) return fail(outcome.subject, outcome.reason);
   std::printf("%s: %u pictures, %.3f s%s\n", request.output.c_str(), outcome.pictures,

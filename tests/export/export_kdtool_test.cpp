@@ -328,3 +328,16 @@ TEST(KdtoolExport, FailuresExitOneAndLeaveNoFile) {
   }
   EXPECT_EQ(readFileBytes(file), original);
 }
+
+TEST(KdtoolExport, AnInterruptedExportLeavesNoFile) {
+  TempDir dir;
+  const std::string file = dir.file("long.kdz");
+  // 704 × 576 takes long enough to export that the signal comes in the middle.
+  ASSERT_EQ(kdtool("synth --format 3 --codec avc --resolution 137 --blocks 6 " + file), 0);
+  const int status =
+      runCommand("timeout --preserve-status -s TERM 0.3 " + std::string(KD_KDTOOL) +
+                 " export --out " + dir.file("long.mp4") + " " + file + " >/dev/null 2>&1");
+  // 1 once the export is under way; a signal before it starts ends the process before any file.
+  EXPECT_NE(status, 0);
+  EXPECT_TRUE(folderHoldsOnly(dir.path(), 1));
+}
