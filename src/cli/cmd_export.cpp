@@ -8,36 +8,13 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/progress_bar.h"
 #include "decode/diagnostics.h"
 #include "export/mp4_export.h"
 
 namespace kd::cli {
 
 namespace {
-
-// A one-line bar on a terminal, redrawn at each whole percent.
-class ProgressBar {
- public:
-  ProgressBar() : shown_(isatty(STDERR_FILENO)) {}
-  ~ProgressBar() {
-    if (shown_ && percent_ >= 0) std::fputc('\n', stderr);
-  }
-  bool update(uint32_t done, uint32_t total) {
-    if (!shown_ || total == 0) return true;
-    const int percent = int(uint64_t(done) * 100 / total);
-    if (percent == percent_) return true;
-    percent_ = percent;
-    const int filled = percent * 40 / 100;
-    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
-                 std::string(size_t(40 - filled), ' ').c_str(), percent);
-    std::fflush(stderr);
-    return true;
-  }
-
- private:
-  bool shown_;
-  int percent_ = -1;
-};
 
 // Ctrl-C or a termination request ends the export the way cancel does: the file beside OUT goes.
 volatile std::sig_atomic_t interrupted = 0;
@@ -74,14 +51,14 @@ int run(const std::vector<std::string>& args) {
 
   // The decoders' per-frame notes would break the progress bar's line.
   setDiagnosticStream(nullptr);
-  ExportOutcome outcome;
-  {
-    ProgressBar bar;
-    catchInterrupts();
-    outcome = exportMp4(request, [&bar](uint32_t done, uint32_t total) {
-      return !interrupted && bar.update(done, total);
-    });
-  }
+  ProgressBar bar;
+  const bool terminal = isatty(STDERR_FILENO);
+  catchInterrupts();
+  const ExportOutcome outcome = exportMp4(request, [&](uint32_t done, uint32_t total) {
+    if (terminal) bar(done, total);
+    return !interrupted;
+  });
+  bar.end();
   if (!outcome.ok) return fail(outcome.subject, outcome.reason);
   std::printf("%s: %u pictures, %.3f s%s\n", request.output.c_str(), outcome.pictures,
               double(outcome.durationMs) / 1000.0, outcome.sound ? ", with sound" : "");
