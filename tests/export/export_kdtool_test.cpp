@@ -303,6 +303,9 @@ TEST(KdtoolExport, FailuresExitOneAndLeaveNoFile) {
   const std::string after =
       "\"" + kd::formatLocalTime(all.back().seconds + 10, "%Y-%m-%d %H:%M:%S") + "\"";
   kd::testing::writeFileBytes(dir.file("junk.kdz"), std::vector<uint8_t>(300, 0x5A));
+  // Frames 3, 7, … carry no picture.
+  const std::string gaps = dir.file("np.kdz");
+  ASSERT_EQ(kdtool("synth --format 3 --codec avc --no-picture-every 3 --blocks 1 " + gaps), 0);
   const std::string out = dir.file("out.mp4");
   struct Case {
     std::string args;
@@ -316,6 +319,7 @@ TEST(KdtoolExport, FailuresExitOneAndLeaveNoFile) {
       {"--out " + out + " " + dir.file("absent.kdz")},        // no input
       {"--out " + out + " " + dir.file("junk.kdz")},          // not a recording
       {"--out " + file + " " + file},                         // over its own source
+      {"--from 0:3 --to 0:3 --out " + out + " " + gaps},      // no picture in range
       {"--crf 99 --out " + out + " " + file},
       {"--from yesterday --out " + out + " " + file},
   };
@@ -323,7 +327,7 @@ TEST(KdtoolExport, FailuresExitOneAndLeaveNoFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
     EXPECT_EQ(kdtool("export " + c.args), 1);
-    EXPECT_TRUE(folderHoldsOnly(dir.path(), 2));  // the recording and the junk file
+    EXPECT_TRUE(folderHoldsOnly(dir.path(), 3));  // the recordings and the junk file
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
   }
   EXPECT_EQ(readFileBytes(file), original);
