@@ -41,6 +41,30 @@ TEST(ExportPoint, ReadsAddressesAndLocalTimesOnly) {
     EXPECT_FALSE(kd::parseExportPoint(bad, p)) << bad;
 }
 
+TEST(StretchRgb, PicksTheDisplayCopysNearestRowsAndColumns) {
+  // Pixel (x, y) of the source is (x, y, 7).
+  auto source = [](int w, int h) {
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) rgb.insert(rgb.end(), {uint8_t(x), uint8_t(y), 7});
+    return rgb;
+  };
+  std::vector<uint8_t> out;
+  // Doubling both ways: every source pixel becomes a 2 × 2 square.
+  kd::stretchRgb(source(3, 2), 3, 2, 6, 4, out);
+  ASSERT_EQ(out.size(), 6u * 4 * 3);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) {
+      EXPECT_EQ(out[(size_t(y) * 6 + x) * 3], x / 2);
+      EXPECT_EQ(out[(size_t(y) * 6 + x) * 3 + 1], y / 2);
+    }
+  // 720 wide shown 704 wide: column x comes from x · 720 / 704 (rounded down).
+  kd::stretchRgb(source(720, 1), 720, 1, 704, 1, out);
+  ASSERT_EQ(out.size(), 704u * 3);
+  const int picked[][2] = {{0, 0}, {43, 43}, {44, 45}, {352, 360}, {703, 718}};
+  for (const auto& [x, from] : picked) EXPECT_EQ(out[size_t(x) * 3], uint8_t(from)) << x;
+}
+
 TEST(PadToEven, RepeatsTheLastColumnAndRow) {
   // 3 × 3, pixel (x, y) = (x, y, 9).
   std::vector<uint8_t> rgb;
