@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "cli/cmd_play_quad.h"
 #include "cli/command.h"
 #include "cli/json.h"
 #include "cli/motion_options.h"
@@ -83,8 +84,9 @@ std::string toJson(const std::vector<PlayEvent>& events) {
 }
 
 int run(const std::vector<std::string>& args) {
-  Options opt(args, {"json", "virtual", "pause-on-motion"});
+  Options opt(args, {"json", "virtual", "pause-on-motion", "quad"});
   if (!opt.ok()) return fail("play", opt.error());
+  if (opt.has("quad")) return runQuadPlay(opt);
   if (opt.positional().size() != 1) return usageError("play");
   bool valid = true;
   const long long speed = opt.getInt("speed", 0, valid);
@@ -158,7 +160,8 @@ int run(const std::vector<std::string>& args) {
 const CommandRegistrar registrar(
     "play",
     "[--speed S] [--seconds N] [--virtual] [--json] [--zone L,T,R,B [--zone ...]\n"
-    "    [--sensitivity 0-10] [--count N] [--pause-on-motion]] FILE",
+    "    [--sensitivity 0-10] [--count N] [--pause-on-motion]] FILE\n"
+    "    | --quad [--speed S] [--seconds N] [--virtual] [--json] FILE...",
     run);
 
 }  // namespace

@@ -17,8 +17,8 @@ namespace kd {
 
 struct QuadChannel {
   std::mutex lock;
-  uint32_t dueBase = 0;   // tick count when the current interval began
-  uint32_t interval = 0;  // speed-scaled milliseconds until the next frame
+  uint32_t dueBase = 0;                 // tick count when the current interval began
+  uint32_t interval = 0;                // speed-scaled milliseconds until the next frame
   std::unique_ptr<PictureFrame> frame;  // the next frame to show, with the reader attached
   QuadPane* pane = nullptr;
   std::unique_ptr<CWaveOut> sound;

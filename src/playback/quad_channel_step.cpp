@@ -117,8 +117,8 @@ bool CQuadPlayWnd::startChannel(QuadChannel& c, int index) {
   frame->attachReader(std::move(reader));
   if (!frame->reader()->readFrame(*frame)) return false;
   std::string reason;
-  if (!openRecordingDecoder(*frame->reader(), frame->flags, DecodeContext::QuadPlayback,
-                            c.decoder, reason)) {
+  if (!openRecordingDecoder(*frame->reader(), frame->flags, DecodeContext::QuadPlayback, c.decoder,
+                            reason)) {
     return false;
   }
   c.frame = std::move(frame);
@@ -206,8 +206,8 @@ int CQuadPlayWnd::synchronise(int index, QuadChannel& c) {
     // which may still reach the reference (the end of the recording ends the channel below).
     const int from = b < r.blockCount() ? b - 1 : r.blockCount() - 1;
     // Reading the current frame again puts the cursor back behind it.
-    const bool read = from > current ? r.readFrame(f, from, 0)
-                                     : r.readFrame(f, f.block, f.frameInBlock);
+    const bool read =
+        from > current ? r.readFrame(f, from, 0) : r.readFrame(f, f.block, f.frameInBlock);
     if (!read || !decodeUntil(c, reference)) return kEnded;
     return kRepositioned;
   }
@@ -245,7 +245,8 @@ void CQuadPlayWnd::show(int index, QuadChannel& c) {
   const bool noPicture = (f.flags & frame_flags::kNoPicture) != 0;
   const uint32_t paneFlags = c.pane ? c.pane->paneFlags() : 0;
   if (c.presenter && !noPicture) {
-    deliverPicture(*f.picture(), pictureLayout(r.formatVersion, f.flags, DecodeContext::QuadPlayback),
+    deliverPicture(*f.picture(),
+                   pictureLayout(r.formatVersion, f.flags, DecodeContext::QuadPlayback),
                    *c.presenter, nullptr, ColourSet{});
   }
   if (c.caption) {

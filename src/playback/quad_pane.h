@@ -13,10 +13,10 @@ class PresentTarget;
 // pane never reads a channel's records (which closing frees) without its lock.
 struct QuadPosition {
   int32_t block = 0;
-  int32_t frame = 0;      // within the block
-  uint32_t number = 0;    // within the recording
-  int64_t time = 0;       // seconds since 1970
-  uint32_t timeStamp = 0; // milliseconds on the frame clock
+  int32_t frame = 0;       // within the block
+  uint32_t number = 0;     // within the recording
+  int64_t time = 0;        // seconds since 1970
+  uint32_t timeStamp = 0;  // milliseconds on the frame clock
   uint16_t flags = 0;
   // The recording's extent, for sliders and read-outs.
   int32_t blockCount = 0;

@@ -373,8 +373,8 @@ void CQuadPlayWnd::manageSound(int index) {
   std::lock_guard<std::mutex> hold(c.lock);
   const bool wanted = c.frame && c.active && c.running && windowActive_ &&
                       (c.frame->flags & frame_flags::kAudio) && c.pane &&
-                      (c.pane->paneFlags() & QuadPane::kSoundPane) && speed_ == 0 &&
-                      !stepFlag_ && events_.isSet(QuadEvents::Run);
+                      (c.pane->paneFlags() & QuadPane::kSoundPane) && speed_ == 0 && !stepFlag_ &&
+                      events_.isSet(QuadEvents::Run);
   if (!wanted) {
     if (c.sound) {
       c.sound.reset();
@@ -387,9 +387,12 @@ void CQuadPlayWnd::manageSound(int index) {
   const int nibble = frame_flags::codecFamily(c.frame->flags);
   const SoundFamily family = nibble == 2 ? SoundFamily::ImaAdpcm : SoundFamily::G726;
   std::shared_ptr<std::atomic<bool>> alive = alive_;
-  if (!out->open(clock_, [this, alive, index](int buffer) {
-        if (alive->load()) onSoundDone(index, buffer);
-      }, family)) {
+  if (!out->open(
+          clock_,
+          [this, alive, index](int buffer) {
+            if (alive->load()) onSoundDone(index, buffer);
+          },
+          family)) {
     return;
   }
   c.sound = std::move(out);
