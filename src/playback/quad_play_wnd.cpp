@@ -371,10 +371,11 @@ void CQuadPlayWnd::deliver(const Note& note) {
 void CQuadPlayWnd::manageSound(int index) {
   QuadChannel& c = channels_[index];
   std::lock_guard<std::mutex> hold(c.lock);
-  const bool wanted = c.frame && c.active && c.running && windowActive_ &&
-                      (c.frame->flags & frame_flags::kAudio) && c.pane &&
+  const bool wanted = c.frame && c.active && c.running && windowActive_ && c.pane &&
                       (c.pane->paneFlags() & QuadPane::kSoundPane) && speed_ == 0 && !stepFlag_ &&
                       events_.isSet(QuadEvents::Run);
+  // A frame without sound leaves the output playing what is queued: recorders that send sound
+  // every other frame would otherwise lose it all, as each output lived for one frame.
   if (!wanted) {
     if (c.sound) {
       c.sound.reset();
@@ -382,7 +383,7 @@ void CQuadPlayWnd::manageSound(int index) {
     }
     return;
   }
-  if (c.sound) return;
+  if (c.sound || !(c.frame->flags & frame_flags::kAudio)) return;
   auto out = std::make_unique<CWaveOut>(devices_);
   const int nibble = frame_flags::codecFamily(c.frame->flags);
   const SoundFamily family = nibble == 2 ? SoundFamily::ImaAdpcm : SoundFamily::G726;
