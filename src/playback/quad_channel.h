@@ -7,6 +7,7 @@
 
 #include "decode/dispatch/recording_decoder.h"
 #include "playback/caption_info.h"
+#include "playback/locked_audio_devices.h"
 #include "playback/presenter.h"
 #include "playback/quad_pane.h"
 #include "playback/wave_out.h"
@@ -22,6 +23,7 @@ struct QuadChannel {
   std::unique_ptr<PictureFrame> frame;  // the next frame to show, with the reader attached
   QuadPane* pane = nullptr;
   std::unique_ptr<CWaveOut> sound;
+  std::unique_ptr<LockedAudioDevices> soundDevices;  // the sound output's, reporting under `lock`
   std::unique_ptr<CaptionInfo> caption;
   std::unique_ptr<Presenter> presenter;
   RecordingDecoder decoder;

@@ -31,6 +31,8 @@ void CQuadPlayWnd::setKick() {
 }
 
 void CQuadPlayWnd::onTick() {
+  // The worker takes its time from here: the clock itself belongs to this thread.
+  lastTick_ = clock_.now();
   events_.set(QuadEvents::Tick);
   if (threading_ == Threading::Stepping) runWake();
 }
@@ -42,7 +44,7 @@ void CQuadPlayWnd::workerLoop() {
     if (woke == QuadEvents::Stop) break;
     events_.reset(QuadEvents::Tick);
     events_.reset(QuadEvents::Kick);
-    pass(clock_.now(), woke == QuadEvents::Kick, woke == QuadEvents::Tick);
+    pass(lastTick_, woke == QuadEvents::Kick, woke == QuadEvents::Tick);
   }
   workerEnded_ = true;
 }
@@ -69,7 +71,7 @@ bool CQuadPlayWnd::pass(uint32_t now, bool kicked, bool tickWake) {
     if (!waitRun()) return false;
     if (++hopCounter_ < kHopTicks) return true;
     hopCounter_ = 0;
-    if (blockHop()) return true;
+    if (blockHop(now)) return true;
   }
   for (int i = 0; i < kChannels; ++i) {
     if (!waitRun()) return false;
@@ -295,7 +297,7 @@ void CQuadPlayWnd::stepChannel(int index, uint32_t now, bool kicked) {
 
 // "XH x": the master channel (the sound pane's, else the first running one) moves to its next
 // block; the others catch up through their reference time.
-bool CQuadPlayWnd::blockHop() {
+bool CQuadPlayWnd::blockHop(uint32_t now) {
   int master = -1;
   for (int pickSoundPane = 1; pickSoundPane >= 0 && master < 0; --pickSoundPane) {
     for (int i = 0; i < kChannels && master < 0; ++i) {
@@ -321,7 +323,6 @@ bool CQuadPlayWnd::blockHop() {
     // Back behind the current frame, in case the channel turns out to be in step already.
     r.readFrame(first, c.frame->block, c.frame->frameInBlock);
   }
-  const uint32_t now = clock_.now();
   stepFlag_ = true;
   stepChannel(master, now, false);
   for (int i = 0; i < kChannels; ++i) {

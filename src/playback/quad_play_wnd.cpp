@@ -13,7 +13,11 @@ CQuadPlayWnd::CQuadPlayWnd(EngineClock& clock, Threading threading, AudioDevices
       threading_(threading),
       devices_(devices),
       presenters_(std::move(presenters)),
-      alive_(std::make_shared<std::atomic<bool>>(true)) {}
+      alive_(std::make_shared<std::atomic<bool>>(true)) {
+  for (QuadChannel& c : channels_) {
+    c.soundDevices = std::make_unique<LockedAudioDevices>(devices_, c.lock);
+  }
+}
 
 CQuadPlayWnd::~CQuadPlayWnd() {
   destroy();
@@ -384,7 +388,7 @@ void CQuadPlayWnd::manageSound(int index) {
     return;
   }
   if (c.sound || !(c.frame->flags & frame_flags::kAudio)) return;
-  auto out = std::make_unique<CWaveOut>(devices_);
+  auto out = std::make_unique<CWaveOut>(*c.soundDevices);
   const int nibble = frame_flags::codecFamily(c.frame->flags);
   const SoundFamily family = nibble == 2 ? SoundFamily::ImaAdpcm : SoundFamily::G726;
   std::shared_ptr<std::atomic<bool>> alive = alive_;
@@ -400,15 +404,10 @@ void CQuadPlayWnd::manageSound(int index) {
   events_.reset(QuadEvents::Kick);
 }
 
+// Runs with the channel's lock held (the output's devices take it around every report).
 void CQuadPlayWnd::onSoundDone(int index, int buffer) {
   QuadChannel& c = channels_[index];
-  bool low = false;
-  {
-    std::lock_guard<std::mutex> hold(c.lock);
-    if (!c.sound) return;
-    low = c.sound->release(buffer);
-  }
-  if (low) setKick();
+  if (c.sound && c.sound->release(buffer)) setKick();
 }
 
 }  // namespace kd

@@ -115,7 +115,7 @@ class CQuadPlayWnd {
   void show(int index, QuadChannel& c);
   uint32_t scaled(uint32_t interval) const;
   void endChannel(int index, QuadChannel& c);
-  bool blockHop();
+  bool blockHop(uint32_t now);
   QuadPosition positionOf(QuadChannel& c, const PictureFrame& f);
 
   EngineClock& clock_;
@@ -132,6 +132,7 @@ class CQuadPlayWnd {
   bool created_ = false;
   EngineClock::TimerHandle timer_ = 0;
   int hopCounter_ = 0;
+  std::atomic<uint32_t> lastTick_{0};
   // Shared with every posted notification: false once destroyed, so the queued ones are dropped.
   std::shared_ptr<std::atomic<bool>> alive_;
   std::string error_;
