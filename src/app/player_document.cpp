@@ -108,7 +108,9 @@ bool CKadrelPlayerDoc::openPath(const QString& path) {
   } else if (!path.isEmpty()) {
     continuousList_.clear();
     continuousListBuilt_ = false;
-    opened = openRecording(path, 0, 0);
+    RecordingInfo probe;
+    const bool four = probe.probe(path.toStdString()) && probe.formatVersion == 8;
+    opened = four ? openFourChannel(path) : openRecording(path, 0, 0);
   }
   if (opened && frame_) frame_->addRecentFile(path);
   if (view_) view_->update();

@@ -27,6 +27,7 @@ class CMainFrame;
 class CKadrelPlayerView;
 class CPlayerPanel;
 class CPlayWnd;
+class CQuadDialog;
 class DibPresenter;
 class FastScan;
 class PictureFrame;
@@ -78,6 +79,9 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   bool openPath(const QString& path);
   // The open flow; false leaves nothing open (lastOpenError() says why).
   bool openRecording(const QString& path, int block, int frame);
+  // A four-camera recording: one camera per pane of the quad dialog.
+  bool openFourChannel(const QString& path);
+  CQuadDialog* quadDialog() const;
   void close(bool redraw, bool stoppedByUser);
 
   // --- PanelCommands -----------------------------------------------------------------------
@@ -255,6 +259,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
 
   std::unique_ptr<DocumentSearch> search_ = std::make_unique<DocumentSearch>();
   bool openingSearchResult_ = false;  // an open that keeps the search's candidates
+  QPointer<CQuadDialog> quad_;        // made on the first four-camera recording, kept after
 };
 
 }  // namespace kd

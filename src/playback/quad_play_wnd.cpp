@@ -178,6 +178,16 @@ void CQuadPlayWnd::setPanePosition(int index, int32_t value) {
   channels_[index].paneValue = value;
 }
 
+std::vector<uint32_t> CQuadPlayWnd::blockStarts(int index) {
+  std::vector<uint32_t> starts;
+  if (!validIndex(index)) return starts;
+  QuadChannel& c = channels_[index];
+  std::lock_guard<std::mutex> hold(c.lock);
+  RecordingReader* r = c.frame ? c.frame->reader() : nullptr;
+  for (int b = 0; r && b < r->blockCount(); ++b) starts.push_back(r->framesBefore(b));
+  return starts;
+}
+
 // ---- Commands ------------------------------------------------------------------------------
 
 void CQuadPlayWnd::togglePause() {

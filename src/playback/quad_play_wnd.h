@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/audio_sink.h"
 #include "playback/engine_clock.h"
@@ -62,6 +63,9 @@ class CQuadPlayWnd {
   // A copy of the channel's next frame's place; false when the channel has none.
   bool channelFrame(int index, QuadPosition& out);
   void setPanePosition(int index, int32_t value);
+  // The frame number at which each block of the channel's recording starts (empty before the
+  // channel started), for the slider's ticks.
+  std::vector<uint32_t> blockStarts(int index);
   bool hasRecording(int index);
   void setActive(bool active);
   bool isActive() const { return windowActive_; }

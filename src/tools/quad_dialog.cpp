@@ -1,0 +1,322 @@
+#include "tools/quad_dialog.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QSlider>
+
+#include "platform/big5_text.h"
+#include "platform/clock.h"
+#include "playback/qt/ddraw_presenter.h"
+#include "playback/qt/display_resources.h"
+#include "playback/qt/qt_engine_clock.h"
+#include "recording/recording_info.h"
+#include "tools/quad_pane_widget.h"
+
+namespace kd {
+
+namespace {
+
+struct ButtonSpec {
+  int id;
+  const char* text;
+};
+
+constexpr ButtonSpec kButtons[] = {
+    {1111, "放影"},     {1112, "停止"},     {1113, "暫停"},     {1114, "向後尋找"},
+    {1117, "向前尋找"}, {1115, "向後格放"}, {1116, "向前格放"}, {1118, "工具列"},
+    {1119, "開始剪輯"}, {1120, "結束剪輯"}, {1121, "儲存剪輯"}, {1122, "播放剪輯"},
+    {1124, "標題"},     {1125, "標題顏色"}, {1123, "照相"},     {1126, "1/8 x"},
+    {1127, "1/6 x"},    {1128, "1/4 x"},    {1129, "1/2 x"},    {1130, "1 x"},
+    {1131, "2 x"},      {1132, "4 x"},      {1133, "快速"},     {1134, "超快速"},
+    {2, "結束"},
+};
+
+QRect toQt(const QuadRect& r) {
+  return QRect(r.x, r.y, r.width, r.height);
+}
+
+}  // namespace
+
+CQuadDialog::CQuadDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName("quadDialog");
+  setWindowTitle("四分割播放");
+  // The main frame sets the display objects up; opened on its own the dialog does.
+  if (!display::hasDevice()) display::setUp();
+  clock_ = std::make_unique<QtEngineClock>();
+  window_ =
+      std::make_unique<CQuadPlayWnd>(*clock_, CQuadPlayWnd::Threading::Worker, systemAudioDevices(),
+                                     [] { return std::make_unique<DDrawPresenter>(); });
+  QuadPaneWidget::Handlers handlers;
+  handlers.ready = [this](int p, const QuadPosition& first) { onReady(p, first); };
+  handlers.frame = [this](int p, const QuadPosition& shown) { onFrame(p, shown); };
+  handlers.stopped = [this](int p) { onStopped(p); };
+  handlers.clicked = [this](int p) { selectPane(p); };
+  handlers.doubleClicked = [this](int p) { toggleEnlarged(p); };
+  for (int i = 0; i < 4; ++i) {
+    panes_[i] = new QuadPaneWidget(i, handlers, this);
+    panes_[i]->setSoundPane(i == 0);
+    sliders_[i] = new QSlider(Qt::Horizontal, this);
+    sliders_[i]->setObjectName(QStringLiteral("slider%1").arg(kFirstSliderId + i));
+    sliders_[i]->setGeometry(toQt(QuadDialogModel::sliderRect()));
+    sliders_[i]->setTickPosition(QSlider::TicksBelow);
+    sliders_[i]->setVisible(i == 0);
+    connect(sliders_[i], &QSlider::sliderReleased, this, [this, i] { onSliderReleased(i); });
+    connect(sliders_[i], &QSlider::sliderMoved, this, [this, i](int v) { onSliderMoved(i, v); });
+  }
+  buildButtons();
+  resize(QuadDialogModel::kClientWidth, model_.clientHeight());
+  layoutPanes();
+  window_->create();
+  refreshTitle();
+}
+
+CQuadDialog::~CQuadDialog() {
+  window_->destroy();
+}
+
+void CQuadDialog::buildButtons() {
+  const int top = QuadDialogModel::kClientHeight - QuadDialogModel::kButtonStrip;
+  int column = 0;
+  for (const ButtonSpec& b : kButtons) {
+    auto* button = new QPushButton(QString::fromUtf8(b.text), this);
+    button->setObjectName(QStringLiteral("button%1").arg(b.id));
+    button->setToolTip(QString::fromUtf8(b.text));
+    button->setGeometry(8 + (column % 13) * 60, top + 10 + (column / 13) * 40, 58, 34);
+    ++column;
+    const int id = b.id;
+    if (id >= kFirstSpeedId && id < kFirstSpeedId + 9) {
+      button->setCheckable(true);
+      button->setChecked(id == kFirstSpeedId + 4);
+      speedButtons_[id - kFirstSpeedId] = button;
+    }
+    connect(button, &QPushButton::clicked, this, [this, id] {
+      switch (id) {
+        case 1111:
+          play();
+          break;
+        case 1112:
+          stop();
+          break;
+        case 1113:
+          pause();
+          break;
+        case 1114:
+          seekBackward();
+          break;
+        case 1117:
+          seekForward();
+          break;
+        case 1115:
+          stepBackward();
+          break;
+        case 1116:
+          stepForward();
+          break;
+        case 1118:
+          toggleToolbar();
+          break;
+        case 1119:
+          markClipStart();
+          break;
+        case 1120:
+          markClipEnd();
+          break;
+        case 1124:
+          toggleCaptions();
+          break;
+        case 2:
+          close();
+          break;
+        default:
+          if (id >= kFirstSpeedId && id < kFirstSpeedId + 9) setSpeed(id - kFirstSpeedId - 4);
+          break;
+      }
+    });
+  }
+}
+
+void CQuadDialog::layoutPanes() {
+  for (int i = 0; i < 4; ++i) {
+    const QRect r = toQt(model_.paneRect(i));
+    panes_[i]->setGeometry(r);
+    panes_[i]->setVisible(!r.isEmpty());
+  }
+}
+
+void CQuadDialog::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  layoutPanes();
+}
+
+void CQuadDialog::closeEvent(QCloseEvent* event) {
+  for (int i = 0; i < 4; ++i) window_->closeChannel(i, false);
+  QDialog::closeEvent(event);
+}
+
+QString CQuadDialog::paneTitle(int pane) const {
+  return titles_[pane];
+}
+
+void CQuadDialog::refreshTitle() {
+  const int s = model_.selected();
+  const std::string title =
+      model_.title(window_->hasRecording(s), window_->isPaused(), titles_[s].toStdString());
+  setWindowTitle(QString::fromStdString(title));
+}
+
+bool CQuadDialog::openPane(int pane, const std::string& path) {
+  window_->closeChannel(pane, false);
+  marks_[pane].clear();
+  paths_[pane] = path;
+  RecordingInfo info;
+  if (info.probe(path)) {
+    titles_[pane] = QString::fromStdString(QuadDialogModel::paneTitle(info, localGmtOffsetHours()));
+  }
+  const bool ok = window_->openChannel(pane, path, panes_[pane]);
+  refreshTitle();
+  return ok;
+}
+
+void CQuadDialog::closePane(int pane) {
+  window_->closeChannel(pane, false);
+  marks_[pane].clear();
+  refreshTitle();
+}
+
+bool CQuadDialog::playFourChannel(const std::string& path) {
+  bool any = false;
+  for (int i = 0; i < 4; ++i) any = openPane(i, path) || any;
+  if (any) show();
+  return any;
+}
+
+void CQuadDialog::play() {
+  setSpeed(0);
+  for (int i = 0; i < 4; ++i) {
+    if (!paths_[i].empty() && !window_->hasRecording(i)) openPane(i, paths_[i]);
+  }
+  window_->play();
+  refreshTitle();
+}
+
+void CQuadDialog::stop() {
+  for (int i = 0; i < 4; ++i) closePane(i);
+  refreshTitle();
+}
+
+void CQuadDialog::pause() {
+  window_->togglePause();
+  refreshTitle();
+}
+
+void CQuadDialog::seekBackward() {
+  window_->previousBlock(model_.selected());
+}
+
+void CQuadDialog::seekForward() {
+  window_->nextBlock(model_.selected());
+}
+
+void CQuadDialog::stepBackward() {
+  window_->stepBack();
+}
+
+void CQuadDialog::stepForward() {
+  window_->stepForward();
+}
+
+void CQuadDialog::toggleToolbar() {
+  model_.toggleToolbar();
+  resize(width(), model_.clientHeight());
+}
+
+void CQuadDialog::setSpeed(int speed) {
+  const int old = model_.speed();
+  if (!model_.setSpeed(speed)) return;
+  speedButtons_[old + 4]->setChecked(false);
+  speedButtons_[speed + 4]->setChecked(true);
+  window_->setSpeed(speed);
+  refreshTitle();
+}
+
+void CQuadDialog::selectPane(int pane) {
+  const int old = model_.selected();
+  if (!model_.select(pane)) return;
+  sliders_[old]->setVisible(false);
+  sliders_[pane]->setVisible(true);
+  refreshTitle();
+}
+
+void CQuadDialog::toggleEnlarged(int pane) {
+  model_.toggleEnlarged(pane);
+  layoutPanes();
+}
+
+void CQuadDialog::toggleCaptions() {
+  for (QuadPaneWidget* p : panes_) p->setCaptionOn(!p->captionOn());
+}
+
+QuadFrameMark CQuadDialog::currentMark(int pane, bool& ok) {
+  QuadPosition at;
+  ok = window_->channelFrame(pane, at);
+  return QuadFrameMark{at.block, at.frame};
+}
+
+void CQuadDialog::markClipStart() {
+  const int s = model_.selected();
+  bool ok = false;
+  const QuadFrameMark at = currentMark(s, ok);
+  if (!ok) return;
+  marks_[s].markStart(at);
+  sliders_[s]->setToolTip(QString());
+}
+
+void CQuadDialog::markClipEnd() {
+  const int s = model_.selected();
+  bool ok = false;
+  const QuadFrameMark at = currentMark(s, ok);
+  if (ok) marks_[s].markEnd(at);
+}
+
+void CQuadDialog::onReady(int pane, const QuadPosition& first) {
+  refreshTitle();
+  if (pane != model_.selected()) return;
+  QSlider* s = sliders_[pane];
+  const QSignalBlocker quiet(s);
+  s->setRange(0, first.frameCount > 0 ? int(first.frameCount) - 1 : 0);
+  s->setValue(int(first.number));
+}
+
+void CQuadDialog::onFrame(int pane, const QuadPosition& shown) {
+  window_->setPanePosition(pane, int32_t(shown.number));
+  lastPosition_[pane] = int(shown.number);
+  if (pane != model_.selected() || sliders_[pane]->isSliderDown()) return;
+  const QSignalBlocker quiet(sliders_[pane]);
+  sliders_[pane]->setValue(int(shown.number));
+}
+
+void CQuadDialog::onStopped(int pane) {
+  window_->closeChannel(pane, false);
+  marks_[pane].clear();
+  refreshTitle();
+}
+
+void CQuadDialog::onSliderReleased(int pane) {
+  const int value = sliders_[pane]->value();
+  if (value > lastPosition_[pane]) {
+    seekForward();
+  } else if (value < lastPosition_[pane]) {
+    seekBackward();
+  }
+}
+
+// While dragging: the block whose start is the first one past the thumb (at most the last).
+void CQuadDialog::onSliderMoved(int pane, int value) {
+  const std::vector<uint32_t> starts = window_->blockStarts(pane);
+  if (starts.empty()) return;
+  size_t b = 0;
+  while (b + 2 < starts.size() && int64_t(starts[b]) <= value) ++b;
+  window_->seekChannel(pane, int(b), 0);
+}
+
+}  // namespace kd

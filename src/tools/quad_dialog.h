@@ -1,0 +1,85 @@
+#pragma once
+// Dialog 211, "四分割播放": four recordings (or the four cameras of one four-camera recording)
+// in a 2 × 2 grid, kept in step by one four-channel play window. The layout, title and clip
+// marks live in QuadDialogModel and QuadClipMarks; this class wires them to widgets.
+#include <QDialog>
+#include <memory>
+#include <string>
+
+#include "playback/quad_clip_marks.h"
+#include "playback/quad_dialog_model.h"
+#include "playback/quad_play_wnd.h"
+
+class QPushButton;
+class QSlider;
+
+namespace kd {
+
+class QtEngineClock;
+class QuadPaneWidget;
+
+class CQuadDialog : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int kFirstSliderId = 1135;
+  static constexpr int kFirstSpeedId = 1126;
+
+  explicit CQuadDialog(QWidget* parent = nullptr);
+  ~CQuadDialog() override;
+
+  // Every pane opens `path`, each showing its own camera; false when no pane could.
+  bool playFourChannel(const std::string& path);
+  bool openPane(int pane, const std::string& path);
+  void closePane(int pane);
+
+  CQuadPlayWnd& playWindow() { return *window_; }
+  const QuadDialogModel& model() const { return model_; }
+  QuadPaneWidget* pane(int index) const { return panes_[index]; }
+  QSlider* slider(int index) const { return sliders_[index]; }
+  const QuadClipMarks& clipMarks(int pane) const { return marks_[pane]; }
+  QString paneTitle(int pane) const;
+
+  // The buttons' actions (ids 1111 … 1134).
+  void play();
+  void stop();
+  void pause();
+  void seekBackward();
+  void seekForward();
+  void stepBackward();
+  void stepForward();
+  void toggleToolbar();
+  void markClipStart();
+  void markClipEnd();
+  void toggleCaptions();
+  void setSpeed(int speed);
+  void selectPane(int pane);
+  void toggleEnlarged(int pane);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildButtons();
+  void layoutPanes();
+  void refreshTitle();
+  void onReady(int pane, const QuadPosition& first);
+  void onFrame(int pane, const QuadPosition& shown);
+  void onStopped(int pane);
+  void onSliderReleased(int pane);
+  void onSliderMoved(int pane, int value);
+  QuadFrameMark currentMark(int pane, bool& ok);
+
+  QuadDialogModel model_;
+  std::unique_ptr<QtEngineClock> clock_;
+  std::unique_ptr<CQuadPlayWnd> window_;
+  QuadPaneWidget* panes_[4] = {};
+  QSlider* sliders_[4] = {};
+  QPushButton* speedButtons_[9] = {};
+  std::string paths_[4];
+  QString titles_[4];
+  QuadClipMarks marks_[4];
+  int lastPosition_[4] = {};
+};
+
+}  // namespace kd
