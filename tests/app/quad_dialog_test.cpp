@@ -1,0 +1,80 @@
+// A four-camera recording opened from the player: the quad dialog plays one camera per pane;
+// selection, enlarging, speeds, pause, stop and play as an operator drives them.
+#include "tools/quad_dialog.h"
+
+#include <QPushButton>
+#include <QSlider>
+
+#include "app/player_fixture.h"
+#include "playback/qt/picture_widget.h"
+#include "tools/quad_pane_widget.h"
+
+namespace kd::testing {
+namespace {
+
+class QuadDialogFlows : public PlayerFixture {
+ protected:
+  void press(CQuadDialog& d, int id) {
+    auto* button = d.findChild<QPushButton*>(QStringLiteral("button%1").arg(id));
+    ASSERT_NE(button, nullptr) << id;
+    EXPECT_EQ(button->toolTip(), button->text());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QApplication::processEvents();
+  }
+};
+
+TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
+  const std::string path =
+      makeRecording("four.kd", 3, [](GeneratorOptions& o) { o.formatVersion = 8; });
+  startPlayer();
+  ASSERT_TRUE(document().openPath(QString::fromStdString(path)))
+      << document().lastOpenError().toStdString();
+  CQuadDialog* d = document().quadDialog();
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->isVisible());
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(waitFor([&] { return d->pane(i)->framesShown() > 0; }));
+    EXPECT_EQ(d->pane(i)->cameraName(), "CH" + std::to_string(i + 1));
+  }
+  EXPECT_TRUE(d->windowTitle().startsWith(" 播放中(DVR-HOST)(GMT"));
+  EXPECT_TRUE(d->windowTitle().endsWith(" --"));
+  EXPECT_TRUE(waitFor([&] { return d->slider(0)->maximum() == 29; }));
+
+  // A click selects a pane and shows its slider alone.
+  QTest::mouseClick(d->pane(1), Qt::LeftButton);
+  EXPECT_EQ(d->model().selected(), 1);
+  EXPECT_TRUE(d->slider(1)->isVisibleTo(d));
+  EXPECT_FALSE(d->slider(0)->isVisibleTo(d));
+  EXPECT_EQ(d->slider(1)->objectName(), "slider1136");
+
+  // A double click enlarges a pane over the whole area; another brings the grid back.
+  QTest::mouseDClick(d->pane(2), Qt::LeftButton);
+  EXPECT_EQ(d->pane(2)->geometry(), QRect(0, 20, 800, 600));
+  EXPECT_FALSE(d->pane(0)->isVisibleTo(d));
+  QTest::mouseDClick(d->pane(2), Qt::LeftButton);
+  EXPECT_EQ(d->pane(2)->geometry(), QRect(0, 320, 400, 300));
+  EXPECT_TRUE(d->pane(0)->isVisibleTo(d));
+
+  press(*d, 1127);
+  EXPECT_EQ(d->playWindow().speed(), -3);
+  EXPECT_TRUE(d->windowTitle().startsWith(" 播放中1/6 倍速(DVR-HOST)"));
+  press(*d, 1113);
+  EXPECT_TRUE(d->windowTitle().startsWith(" 暫停("));
+  press(*d, 1112);
+  EXPECT_TRUE(d->windowTitle().startsWith(" 停止("));
+  EXPECT_FALSE(d->playWindow().hasRecording(1));
+  // Play reopens every pane's recording at 1 x.
+  press(*d, 1111);
+  EXPECT_TRUE(d->windowTitle().startsWith(" 播放中("));
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(d->playWindow().hasRecording(i));
+  EXPECT_EQ(d->model().speed(), 0);
+
+  press(*d, 1118);
+  EXPECT_EQ(d->height(), 740);
+  press(*d, 2);
+  EXPECT_FALSE(d->isVisible());
+}
+
+}  // namespace
+}  // namespace kd::testing
