@@ -7,7 +7,11 @@ namespace kd {
 
 bool CKadrelPlayerDoc::openFourChannel(const QString& path) {
   close(true, false);
-  if (!quad_) quad_ = new CQuadDialog(frame_);
+  if (!quad_) {
+    quad_ = new CQuadDialog(frame_);
+    quad_->setOpenInPlayer(
+        [this](const std::string& clip) { openPath(QString::fromStdString(clip)); });
+  }
   if (!quad_->playFourChannel(path.toStdString())) {
     return failOpen(
         QString("%1: %2").arg(path, QString::fromStdString(quad_->playWindow().lastError())));

@@ -3,14 +3,18 @@
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <ctime>
 
-#include "platform/big5_text.h"
+#include "platform/background_job.h"
 #include "platform/clock.h"
 #include "playback/qt/ddraw_presenter.h"
 #include "playback/qt/display_resources.h"
 #include "playback/qt/qt_engine_clock.h"
-#include "recording/recording_info.h"
+#include "playback/quad_clip_name.h"
+#include "recording/clip_writer.h"
+#include "recording/recording_reader.h"
 #include "tools/quad_pane_widget.h"
+#include "ui/job_progress.h"
 
 namespace kd {
 
@@ -120,6 +124,12 @@ void CQuadDialog::buildButtons() {
           break;
         case 1120:
           markClipEnd();
+          break;
+        case 1121:
+          saveClip();
+          break;
+        case 1122:
+          playClip();
           break;
         case 1124:
           toggleCaptions();
@@ -276,6 +286,50 @@ void CQuadDialog::markClipEnd() {
   bool ok = false;
   const QuadFrameMark at = currentMark(s, ok);
   if (ok) marks_[s].markEnd(at);
+}
+
+void CQuadDialog::saveClip() {
+  const int s = model_.selected();
+  const QuadClipMarks marks = marks_[s];
+  marks_[s].clear();
+  const std::string source = paths_[s];
+  RecordingInfo info;
+  if (!marks.complete() || source.empty() || !info.probe(source)) return;
+  const std::string path = quadClipPath(source, std::time(nullptr), info.formatVersion);
+  bool written = false;
+  clipError_.clear();
+  // Its own reader, off the user-interface thread: the channel goes on playing meanwhile.
+  BackgroundJob job;
+  job.start([&](BackgroundJob& self) {
+    RecordingInfo header;
+    RecordingReader reader;
+    // A four-camera file is read through the pane's camera; the clip keeps all four.
+    const int camera = info.formatVersion == 8 ? s : -1;
+    if (!header.probe(source) || !reader.open(header, RecordingReader::kReadMode, camera)) {
+      clipError_ = header.parseError().empty() ? reader.lastError() : header.parseError();
+      return;
+    }
+    ClipProgress control;
+    control.progress = [&self](uint64_t copied, uint64_t total) {
+      self.setProgress(copied, total);
+    };
+    control.stop = self.stopFlag();
+    written = writeClip(reader, path, marks.start().block, marks.end().block,
+                        uint32_t(marks.end().frame), localGmtOffsetHours(), clipError_, control);
+  });
+  waitWithProgress(this, QStringLiteral("儲存剪輯"), job);
+  if (written) lastClips_[s] = path;
+}
+
+void CQuadDialog::playClip() {
+  const std::string clip = lastClips_[model_.selected()];
+  RecordingInfo info;
+  if (clip.empty() || !info.probe(clip)) return;
+  if (info.formatVersion == 8) {
+    playFourChannel(clip);
+  } else if (openInPlayer_) {
+    openInPlayer_(clip);
+  }
 }
 
 void CQuadDialog::onReady(int pane, const QuadPosition& first) {

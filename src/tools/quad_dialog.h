@@ -3,6 +3,7 @@
 // in a 2 × 2 grid, kept in step by one four-channel play window. The layout, title and clip
 // marks live in QuadDialogModel and QuadClipMarks; this class wires them to widgets.
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,15 @@ class CQuadDialog : public QDialog {
   void markClipStart();
   void markClipEnd();
   void toggleCaptions();
+  // Writes the selected pane's marked range as a clip beside its recording (marks cleared).
+  void saveClip();
+  // The selected pane's last clip: four-camera clips here, others through `openInPlayer`.
+  void playClip();
+  void setOpenInPlayer(std::function<void(const std::string&)> open) {
+    openInPlayer_ = std::move(open);
+  }
+  const std::string& lastClip(int pane) const { return lastClips_[pane]; }
+  const std::string& lastClipError() const { return clipError_; }
   void setSpeed(int speed);
   void selectPane(int pane);
   void toggleEnlarged(int pane);
@@ -80,6 +90,9 @@ class CQuadDialog : public QDialog {
   QString titles_[4];
   QuadClipMarks marks_[4];
   int lastPosition_[4] = {};
+  std::string lastClips_[4];
+  std::string clipError_;
+  std::function<void(const std::string&)> openInPlayer_;
 };
 
 }  // namespace kd

@@ -4,6 +4,7 @@
 
 #include <QPushButton>
 #include <QSlider>
+#include <filesystem>
 
 #include "app/player_fixture.h"
 #include "playback/qt/picture_widget.h"
@@ -24,8 +25,10 @@ class QuadDialogFlows : public PlayerFixture {
 };
 
 TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
-  const std::string path =
-      makeRecording("four.kd", 3, [](GeneratorOptions& o) { o.formatVersion = 8; });
+  const std::string path = makeRecording("four.kd", 3, [](GeneratorOptions& o) {
+    o.formatVersion = 8;
+    o.frameIntervalMs = 200;  // long enough to place clip marks in its first blocks
+  });
   startPlayer();
   ASSERT_TRUE(document().openPath(QString::fromStdString(path)))
       << document().lastOpenError().toStdString();
@@ -69,6 +72,33 @@ TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
   EXPECT_TRUE(d->windowTitle().startsWith(" 播放中("));
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(d->playWindow().hasRecording(i));
   EXPECT_EQ(d->model().speed(), 0);
+
+  // Two clips marked and saved within the same second: two files beside the recording.
+  for (int n = 0; n < 2; ++n) {
+    ASSERT_TRUE(waitFor([&] { return d->playWindow().channelRunning(1); }));
+    press(*d, 1113);
+    press(*d, 1119);
+    press(*d, 1117);
+    press(*d, 1120);
+    ASSERT_TRUE(d->clipMarks(1).complete());
+    press(*d, 1121);
+    EXPECT_FALSE(d->clipMarks(1).started());
+    ASSERT_FALSE(d->lastClip(1).empty()) << d->lastClipError();
+    EXPECT_TRUE(std::filesystem::exists(d->lastClip(1)));
+    EXPECT_EQ(std::filesystem::path(d->lastClip(1)).parent_path(),
+              std::filesystem::path(path).parent_path());
+    EXPECT_EQ(std::filesystem::path(d->lastClip(1)).extension(), ".ckd");
+    EXPECT_EQ(std::filesystem::path(d->lastClip(1)).filename().string().rfind("clip", 0), 0u);
+    press(*d, 1111);
+  }
+  int clips = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+    clips += entry.path().extension() == ".ckd" ? 1 : 0;
+  }
+  EXPECT_EQ(clips, 2);
+  // The four-camera clip plays here again, one camera per pane.
+  press(*d, 1122);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(d->playWindow().hasRecording(i), true);
 
   press(*d, 1118);
   EXPECT_EQ(d->height(), 740);

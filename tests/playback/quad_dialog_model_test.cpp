@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/temp_dir.h"
+#include "platform/clock.h"
 #include "playback/quad_clip_marks.h"
+#include "playback/quad_clip_name.h"
 #include "recording/recording_info.h"
 
 namespace kd {
@@ -76,6 +79,26 @@ TEST(QuadClipMarks, EndsBeforeTheStartSwapAndAnEndOnTheStartClears) {
   EXPECT_FALSE(marks.markEnd({2, 9}));
   EXPECT_FALSE(marks.started());
   EXPECT_FALSE(marks.ended());
+}
+
+}  // namespace
+}  // namespace kd
+
+namespace kd {
+namespace {
+
+TEST(QuadClipName, BesideTheRecordingByFormatAndNeverReplacingAnother) {
+  testing::TempDir dir;
+  const std::string recording = dir.file("rec.kd");
+  const int64_t now = 1767254400;
+  const std::string first = quadClipPath(recording, now, 8);
+  const std::string stem = dir.file("clip" + formatLocalTime(now, "%Y%m%d%H%M%S"));
+  EXPECT_EQ(first, stem + ".ckd");
+  EXPECT_EQ(quadClipPath(recording, now, 3), stem + ".kdz");
+  testing::writeFileBytes(first, {1});
+  EXPECT_EQ(quadClipPath(recording, now, 8), stem + "_2.ckd");
+  testing::writeFileBytes(stem + "_2.ckd", {1});
+  EXPECT_EQ(quadClipPath(recording, now, 8), stem + "_3.ckd");
 }
 
 }  // namespace
