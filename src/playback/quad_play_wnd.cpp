@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "playback/quad_caption.h"
+#include "playback/surface_capture.h"
 #include "recording/recording_reader.h"
 
 namespace kd {
@@ -186,6 +187,23 @@ std::vector<uint32_t> CQuadPlayWnd::blockStarts(int index) {
   RecordingReader* r = c.frame ? c.frame->reader() : nullptr;
   for (int b = 0; r && b < r->blockCount(); ++b) starts.push_back(r->framesBefore(b));
   return starts;
+}
+
+bool CQuadPlayWnd::snapshot(int index, Snapshot& out) {
+  if (!validIndex(index)) return false;
+  QuadChannel& c = channels_[index];
+  std::lock_guard<std::mutex> hold(c.lock);
+  if (!c.recording || !c.presenter || !c.hasPosition) return false;
+  out.pixels = capturePresenter(*c.presenter, out.width, out.height);
+  if (out.pixels.empty()) return false;
+  const RecordingInfo& r = *c.recording;
+  const bool four = r.formatVersion == 8;
+  out.sourceKey = r.sourceKey();
+  out.path = r.path;
+  out.hostName = r.hostName;
+  out.cardName = four ? r.cardNameOf(index) : r.cardName;
+  out.cameraName = four ? r.cameraNameOf(index) : r.cameraName;
+  return true;
 }
 
 // ---- Commands ------------------------------------------------------------------------------

@@ -66,6 +66,16 @@ class CQuadPlayWnd {
   // The frame number at which each block of the channel's recording starts (empty before the
   // channel started), for the slider's ticks.
   std::vector<uint32_t> blockStarts(int index);
+  // The channel's picture as presented (bottom-up 24-bit rows, no captions) with what a
+  // snapshot stores beside it; false when the channel shows nothing.
+  struct Snapshot {
+    std::vector<uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+    uint32_t sourceKey = 0;
+    std::string path, hostName, cardName, cameraName;
+  };
+  bool snapshot(int index, Snapshot& out);
   bool hasRecording(int index);
   void setActive(bool active);
   bool isActive() const { return windowActive_; }

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <ctime>
+#include <filesystem>
 
 #include "platform/background_job.h"
 #include "platform/clock.h"
@@ -13,6 +14,8 @@
 #include "playback/quad_clip_name.h"
 #include "recording/clip_writer.h"
 #include "recording/recording_reader.h"
+#include "recording/snapshot_image.h"
+#include "recording/snapshot_name.h"
 #include "tools/quad_pane_widget.h"
 #include "ui/job_progress.h"
 
@@ -130,6 +133,9 @@ void CQuadDialog::buildButtons() {
           break;
         case 1122:
           playClip();
+          break;
+        case 1123:
+          snapshot();
           break;
         case 1124:
           toggleCaptions();
@@ -319,6 +325,24 @@ void CQuadDialog::saveClip() {
   });
   waitWithProgress(this, QStringLiteral("儲存剪輯"), job);
   if (written) lastClips_[s] = path;
+}
+
+void CQuadDialog::snapshot() {
+  CQuadPlayWnd::Snapshot shot;
+  if (!window_->snapshot(model_.selected(), shot) || shot.path.empty()) return;
+  SnapshotImage picture;
+  picture.setPicture(shot.width, shot.height, std::move(shot.pixels));
+  const int64_t now = std::time(nullptr);
+  picture.setTime(uint32_t(now));
+  picture.setHostName(shot.hostName);
+  picture.setCardName(shot.cardName);
+  picture.setCameraName(shot.cameraName);
+  picture.setGmtOffset(localGmtOffsetHours());
+  std::string folder = std::filesystem::path(shot.path).parent_path().string();
+  if (!folder.empty()) folder += '/';
+  if (picture.save(SnapshotImage::kBmp, snapshotPathFor(folder, shot.sourceKey, now))) {
+    lastSnapshot_ = picture.path();
+  }
 }
 
 void CQuadDialog::playClip() {

@@ -54,6 +54,9 @@ class CQuadDialog : public QDialog {
   void toggleCaptions();
   // Writes the selected pane's marked range as a clip beside its recording (marks cleared).
   void saveClip();
+  // The selected pane's picture as a BMP snapshot beside its recording.
+  void snapshot();
+  const std::string& lastSnapshot() const { return lastSnapshot_; }
   // The selected pane's last clip: four-camera clips here, others through `openInPlayer`.
   void playClip();
   void setOpenInPlayer(std::function<void(const std::string&)> open) {
@@ -92,6 +95,7 @@ class CQuadDialog : public QDialog {
   int lastPosition_[4] = {};
   std::string lastClips_[4];
   std::string clipError_;
+  std::string lastSnapshot_;
   std::function<void(const std::string&)> openInPlayer_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "app/player_fixture.h"
 #include "playback/qt/picture_widget.h"
+#include "recording/snapshot_image.h"
 #include "tools/quad_pane_widget.h"
 
 namespace kd::testing {
@@ -99,6 +100,18 @@ TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
   // The four-camera clip plays here again, one camera per pane.
   press(*d, 1122);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(d->playWindow().hasRecording(i), true);
+
+  // A snapshot of the selected pane (1): its picture beside the recording, with its camera.
+  ASSERT_TRUE(
+      waitFor([&] { return d->pane(1)->framesShown() > 0 && d->playWindow().channelRunning(1); }));
+  press(*d, 1123);
+  ASSERT_FALSE(d->lastSnapshot().empty());
+  EXPECT_EQ(std::filesystem::path(d->lastSnapshot()).filename().string().rfind("pc", 0), 0u);
+  EXPECT_EQ(std::filesystem::path(d->lastSnapshot()).extension(), ".bmp");
+  SnapshotImage shot;
+  ASSERT_TRUE(shot.load(SnapshotImage::kBmp, d->lastSnapshot())) << shot.lastError();
+  EXPECT_EQ(shot.cameraName(), "CH2");
+  EXPECT_EQ(shot.hostName(), "DVR-HOST");
 
   press(*d, 1118);
   EXPECT_EQ(d->height(), 740);
