@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
-#include <QSlider>
 #include <ctime>
 #include <filesystem>
 
@@ -18,6 +17,7 @@
 #include "recording/snapshot_name.h"
 #include "tools/quad_pane_widget.h"
 #include "ui/job_progress.h"
+#include "ui/position_slider.h"
 
 namespace kd {
 
@@ -62,13 +62,14 @@ CQuadDialog::CQuadDialog(QWidget* parent) : QDialog(parent) {
   for (int i = 0; i < 4; ++i) {
     panes_[i] = new QuadPaneWidget(i, handlers, this);
     panes_[i]->setSoundPane(i == 0);
-    sliders_[i] = new QSlider(Qt::Horizontal, this);
+    sliders_[i] = new CPositionSlider(this);
     sliders_[i]->setObjectName(QStringLiteral("slider%1").arg(kFirstSliderId + i));
     sliders_[i]->setGeometry(toQt(QuadDialogModel::sliderRect()));
-    sliders_[i]->setTickPosition(QSlider::TicksBelow);
     sliders_[i]->setVisible(i == 0);
-    connect(sliders_[i], &QSlider::sliderReleased, this, [this, i] { onSliderReleased(i); });
-    connect(sliders_[i], &QSlider::sliderMoved, this, [this, i](int v) { onSliderMoved(i, v); });
+    connect(sliders_[i], &QAbstractSlider::sliderReleased, this,
+            [this, i] { onSliderReleased(i); });
+    connect(sliders_[i], &QAbstractSlider::sliderMoved, this,
+            [this, i](int v) { onSliderMoved(i, v); });
   }
   buildButtons();
   resize(QuadDialogModel::kClientWidth, model_.clientHeight());
@@ -259,6 +260,7 @@ void CQuadDialog::selectPane(int pane) {
   const int old = model_.selected();
   if (!model_.select(pane)) return;
   sliders_[old]->setVisible(false);
+  resetSlider(pane);
   sliders_[pane]->setVisible(true);
   refreshTitle();
 }
@@ -284,7 +286,7 @@ void CQuadDialog::markClipStart() {
   const QuadFrameMark at = currentMark(s, ok);
   if (!ok) return;
   marks_[s].markStart(at);
-  sliders_[s]->setToolTip(QString());
+  showClipSelection(s);
 }
 
 void CQuadDialog::markClipEnd() {
@@ -292,12 +294,14 @@ void CQuadDialog::markClipEnd() {
   bool ok = false;
   const QuadFrameMark at = currentMark(s, ok);
   if (ok) marks_[s].markEnd(at);
+  showClipSelection(s);
 }
 
 void CQuadDialog::saveClip() {
   const int s = model_.selected();
   const QuadClipMarks marks = marks_[s];
   marks_[s].clear();
+  showClipSelection(s);
   const std::string source = paths_[s];
   RecordingInfo info;
   if (!marks.complete() || source.empty() || !info.probe(source)) return;
@@ -356,13 +360,47 @@ void CQuadDialog::playClip() {
   }
 }
 
-void CQuadDialog::onReady(int pane, const QuadPosition& first) {
-  refreshTitle();
-  if (pane != model_.selected()) return;
-  QSlider* s = sliders_[pane];
+// Range, a tick at every block's end and the thumb at the pane's position.
+void CQuadDialog::resetSlider(int pane) {
+  CPositionSlider* s = sliders_[pane];
   const QSignalBlocker quiet(s);
-  s->setRange(0, first.frameCount > 0 ? int(first.frameCount) - 1 : 0);
-  s->setValue(int(first.number));
+  s->clearSelection();
+  QuadPosition at;
+  if (!window_->channelFrame(pane, at)) {
+    s->setTicks({});
+    s->setRange(0, 0);
+    return;
+  }
+  std::vector<int> ticks;
+  const std::vector<uint32_t> starts = window_->blockStarts(pane);
+  for (size_t b = 1; b < starts.size(); ++b) ticks.push_back(int(starts[b]));
+  ticks.push_back(int(at.frameCount));
+  s->setRange(0, int(at.frameCount));
+  s->setTicks(ticks);
+  s->setValue(lastPosition_[pane]);
+  showClipSelection(pane);
+}
+
+void CQuadDialog::showClipSelection(int pane) {
+  const QuadClipMarks& m = marks_[pane];
+  const std::vector<uint32_t> starts = window_->blockStarts(pane);
+  auto number = [&](QuadFrameMark f) {
+    return f.block >= 0 && size_t(f.block) < starts.size() ? int(starts[size_t(f.block)]) + f.frame
+                                                           : 0;
+  };
+  if (!m.started()) {
+    sliders_[pane]->clearSelection();
+  } else if (!m.ended()) {
+    sliders_[pane]->setSelection(number(m.start()), number(m.start()) + 1);
+  } else {
+    sliders_[pane]->setSelection(number(m.start()), number(m.end()));
+  }
+}
+
+void CQuadDialog::onReady(int pane, const QuadPosition& first) {
+  lastPosition_[pane] = int(first.number);
+  refreshTitle();
+  if (pane == model_.selected()) resetSlider(pane);
 }
 
 void CQuadDialog::onFrame(int pane, const QuadPosition& shown) {
@@ -388,13 +426,10 @@ void CQuadDialog::onSliderReleased(int pane) {
   }
 }
 
-// While dragging: the block whose start is the first one past the thumb (at most the last).
+// While dragging: the start of the block under the thumb; the others meet it there.
 void CQuadDialog::onSliderMoved(int pane, int value) {
-  const std::vector<uint32_t> starts = window_->blockStarts(pane);
-  if (starts.empty()) return;
-  size_t b = 0;
-  while (b + 2 < starts.size() && int64_t(starts[b]) <= value) ++b;
-  window_->seekChannel(pane, int(b), 0);
+  const SliderLocation at = locateOnTicks(value, sliders_[pane]->ticks());
+  if (at.block >= 0) window_->seekChannel(pane, at.block, 0);
 }
 
 }  // namespace kd

@@ -12,10 +12,10 @@
 #include "playback/quad_play_wnd.h"
 
 class QPushButton;
-class QSlider;
 
 namespace kd {
 
+class CPositionSlider;
 class QtEngineClock;
 class QuadPaneWidget;
 
@@ -36,7 +36,7 @@ class CQuadDialog : public QDialog {
   CQuadPlayWnd& playWindow() { return *window_; }
   const QuadDialogModel& model() const { return model_; }
   QuadPaneWidget* pane(int index) const { return panes_[index]; }
-  QSlider* slider(int index) const { return sliders_[index]; }
+  CPositionSlider* slider(int index) const { return sliders_[index]; }
   const QuadClipMarks& clipMarks(int pane) const { return marks_[pane]; }
   QString paneTitle(int pane) const;
 
@@ -81,13 +81,15 @@ class CQuadDialog : public QDialog {
   void onStopped(int pane);
   void onSliderReleased(int pane);
   void onSliderMoved(int pane, int value);
+  void resetSlider(int pane);
+  void showClipSelection(int pane);
   QuadFrameMark currentMark(int pane, bool& ok);
 
   QuadDialogModel model_;
   std::unique_ptr<QtEngineClock> clock_;
   std::unique_ptr<CQuadPlayWnd> window_;
   QuadPaneWidget* panes_[4] = {};
-  QSlider* sliders_[4] = {};
+  CPositionSlider* sliders_[4] = {};
   QPushButton* speedButtons_[9] = {};
   std::string paths_[4];
   QString titles_[4];

@@ -3,13 +3,13 @@
 #include "tools/quad_dialog.h"
 
 #include <QPushButton>
-#include <QSlider>
 #include <filesystem>
 
 #include "app/player_fixture.h"
 #include "playback/qt/picture_widget.h"
 #include "recording/snapshot_image.h"
 #include "tools/quad_pane_widget.h"
+#include "ui/position_slider.h"
 
 namespace kd::testing {
 namespace {
@@ -43,7 +43,8 @@ TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
   }
   EXPECT_TRUE(d->windowTitle().startsWith(" 播放中(DVR-HOST)(GMT"));
   EXPECT_TRUE(d->windowTitle().endsWith(" --"));
-  EXPECT_TRUE(waitFor([&] { return d->slider(0)->maximum() == 29; }));
+  EXPECT_TRUE(waitFor([&] { return d->slider(0)->maximum() == 30; }));
+  EXPECT_EQ(d->slider(0)->ticks(), (std::vector<int>{10, 20, 30}));
 
   // A click selects a pane and shows its slider alone.
   QTest::mouseClick(d->pane(1), Qt::LeftButton);
@@ -51,6 +52,14 @@ TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
   EXPECT_TRUE(d->slider(1)->isVisibleTo(d));
   EXPECT_FALSE(d->slider(0)->isVisibleTo(d));
   EXPECT_EQ(d->slider(1)->objectName(), "slider1136");
+
+  // Dragging the selected pane's slider into the last block takes its channel there.
+  ASSERT_TRUE(waitFor([&] { return d->slider(1)->maximum() == 30; }));
+  QTest::mousePress(d->slider(1), Qt::LeftButton, {}, d->slider(1)->thumbRect().center());
+  QTest::mouseMove(d->slider(1), QPoint(d->slider(1)->xForValue(25), 6));
+  QTest::mouseRelease(d->slider(1), Qt::LeftButton, {}, QPoint(d->slider(1)->xForValue(25), 6));
+  QuadPosition at;
+  EXPECT_TRUE(waitFor([&] { return d->playWindow().channelFrame(1, at) && at.block == 2; }));
 
   // A double click enlarges a pane over the whole area; another brings the grid back.
   QTest::mouseDClick(d->pane(2), Qt::LeftButton);
