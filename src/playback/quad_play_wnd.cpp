@@ -272,8 +272,10 @@ void CQuadPlayWnd::stepBack() {
       // The frame object already holds the frame after the one shown.
       earlier = addressBefore(*c.frame->reader(), *c.frame, 2, block, n);
     }
-    if (!earlier || !seekChannel(i, block, n)) {
-      if (!earlier) closeChannel(i, true);
+    if (earlier) {
+      seekChannel(i, block, n);
+    } else {
+      closeChannel(i, true);  // nothing before the first frame
     }
   }
   setRun();

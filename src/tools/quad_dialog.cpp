@@ -1,11 +1,13 @@
 #include "tools/quad_dialog.h"
 
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QPushButton>
 #include <ctime>
 #include <filesystem>
 
 #include "platform/background_job.h"
+#include "platform/big5_text.h"
 #include "platform/clock.h"
 #include "playback/qt/ddraw_presenter.h"
 #include "playback/qt/display_resources.h"
@@ -141,6 +143,9 @@ void CQuadDialog::buildButtons() {
         case 1124:
           toggleCaptions();
           break;
+        case 1125:
+          chooseCaptionColours();
+          break;
         case 2:
           close();
           break;
@@ -187,6 +192,7 @@ bool CQuadDialog::openPane(int pane, const std::string& path) {
   paths_[pane] = path;
   RecordingInfo info;
   if (info.probe(path)) {
+    info.hostName = big5ToUtf8(info.hostName);  // the header's text is Big5
     titles_[pane] = QString::fromStdString(QuadDialogModel::paneTitle(info, localGmtOffsetHours()));
   }
   const bool ok = window_->openChannel(pane, path, panes_[pane]);
@@ -268,6 +274,19 @@ void CQuadDialog::selectPane(int pane) {
 void CQuadDialog::toggleEnlarged(int pane) {
   model_.toggleEnlarged(pane);
   layoutPanes();
+}
+
+// Colours are 0x00BBGGRR, as the caption records hold them.
+void CQuadDialog::chooseCaptionColours() {
+  for (QuadPaneWidget* p : panes_) {
+    const uint32_t c = p->captionColour();
+    const QColor chosen = QColorDialog::getColor(
+        QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF), this, QStringLiteral("標題顏色"));
+    if (chosen.isValid()) {
+      p->setCaptionColour(uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 |
+                          uint32_t(chosen.blue()) << 16);
+    }
+  }
 }
 
 void CQuadDialog::toggleCaptions() {

@@ -52,6 +52,8 @@ class CQuadDialog : public QDialog {
   void markClipStart();
   void markClipEnd();
   void toggleCaptions();
+  // For every pane in turn, the platform's colour dialog from the pane's caption colour.
+  void chooseCaptionColours();
   // Writes the selected pane's marked range as a clip beside its recording (marks cleared).
   void saveClip();
   // The selected pane's picture as a BMP snapshot beside its recording.
