@@ -170,6 +170,12 @@ void CQuadDialog::resizeEvent(QResizeEvent* event) {
   layoutPanes();
 }
 
+// Sound plays only while the dialog is the active window.
+void CQuadDialog::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange) window_->setActive(isActiveWindow());
+  QDialog::changeEvent(event);
+}
+
 void CQuadDialog::closeEvent(QCloseEvent* event) {
   for (int i = 0; i < 4; ++i) window_->closeChannel(i, false);
   QDialog::closeEvent(event);

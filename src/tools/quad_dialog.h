@@ -73,6 +73,7 @@ class CQuadDialog : public QDialog {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void buildButtons();
