@@ -296,7 +296,9 @@ void CQuadDialog::chooseCaptionColours() {
 }
 
 void CQuadDialog::toggleCaptions() {
-  for (QuadPaneWidget* p : panes_) p->setCaptionOn(!p->captionOn());
+  for (int i = 0; i < 4; ++i) {
+    if (!paths_[i].empty()) panes_[i]->setCaptionOn(!panes_[i]->captionOn());
+  }
 }
 
 QuadFrameMark CQuadDialog::currentMark(int pane, bool& ok) {

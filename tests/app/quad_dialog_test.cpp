@@ -128,5 +128,32 @@ TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
   EXPECT_FALSE(d->isVisible());
 }
 
+TEST_F(QuadDialogFlows, ThreeRecordingsLeaveTheFourthPaneEmptyThroughEveryCommand) {
+  std::string paths[3];
+  for (int i = 0; i < 3; ++i) {
+    paths[i] = makeRecording("cam" + std::to_string(i) + ".kdz", 3, [i](GeneratorOptions& o) {
+      o.camera = i;
+      o.frameIntervalMs = 200;
+    });
+  }
+  startPlayer();
+  CQuadDialog d(&frame());
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(d.openPane(i, paths[i])) << d.playWindow().lastError();
+  d.show();
+  EXPECT_TRUE(waitFor([&] { return d.pane(2)->framesShown() > 0; }));
+  press(d, 1112);
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(d.playWindow().hasRecording(i));
+  press(d, 1111);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(d.playWindow().hasRecording(i));
+  EXPECT_FALSE(d.playWindow().hasRecording(3));
+  press(d, 1131);
+  press(d, 1124);
+  EXPECT_FALSE(d.pane(0)->captionOn());
+  EXPECT_TRUE(d.pane(3)->captionOn());  // an empty pane is left alone
+  QTest::mouseClick(d.pane(3), Qt::LeftButton);
+  EXPECT_TRUE(d.windowTitle().startsWith(" 停止"));
+  EXPECT_EQ(d.pane(3)->framesShown(), 0u);
+}
+
 }  // namespace
 }  // namespace kd::testing
