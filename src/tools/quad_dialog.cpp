@@ -25,12 +25,12 @@ namespace kd {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonEntry {
   int id;
   const char* text;
 };
 
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonEntry kButtons[] = {
     {1111, "放影"},     {1112, "停止"},     {1113, "暫停"},     {1114, "向後尋找"},
     {1117, "向前尋找"}, {1115, "向後格放"}, {1116, "向前格放"}, {1118, "工具列"},
     {1119, "開始剪輯"}, {1120, "結束剪輯"}, {1121, "儲存剪輯"}, {1122, "播放剪輯"},
@@ -87,7 +87,7 @@ CQuadDialog::~CQuadDialog() {
 void CQuadDialog::buildButtons() {
   const int top = QuadDialogModel::kClientHeight - QuadDialogModel::kButtonStrip;
   int column = 0;
-  for (const ButtonSpec& b : kButtons) {
+  for (const ButtonEntry& b : kButtons) {
     auto* button = new QPushButton(QString::fromUtf8(b.text), this);
     button->setObjectName(QStringLiteral("button%1").arg(b.id));
     button->setToolTip(QString::fromUtf8(b.text));
