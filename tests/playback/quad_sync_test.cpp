@@ -51,12 +51,15 @@ TEST(QuadSync, ChannelBehindBeyondTheToleranceJumpsToTheReference) {
     int lead;  // seconds channel 0 starts after channel 1
     int firstBlock;
   } cases[] = {{0, 1, 0}, {0, 2, 2}, {2, 2, 0}, {2, 4, 4}, {3, 3, 0}, {3, 4, 4}};
+  const auto behind = quadRecording(dir.file("behind.kdz"), 0, 8);
+  std::string ahead[5];
+  for (int lead = 1; lead <= 4; ++lead) {
+    ahead[lead] = quadRecording(dir.file("ahead" + std::to_string(lead) + ".kdz"), lead, 8).path;
+  }
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "speed " << c.speed << " lead " << c.lead);
-    const auto ahead = quadRecording(dir.file("ahead.kdz"), c.lead, 8);
-    const auto behind = quadRecording(dir.file("behind.kdz"), 0, 8);
     QuadRun run;
-    run.open({ahead.path, behind.path}, c.speed);
+    run.open({ahead[c.lead], behind.path}, c.speed);
     run.run(20);
     const auto f1 = run.frames(1);
     ASSERT_FALSE(f1.empty());
