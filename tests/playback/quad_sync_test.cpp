@@ -69,6 +69,21 @@ TEST(QuadSync, ChannelBehindBeyondTheToleranceJumpsToTheReference) {
   }
 }
 
+TEST(QuadSync, ReferenceInsideTheLastBlockIsReachedNotTheEnd) {
+  TempDir dir;
+  // Blocks of 4 s: 08:00:06 lies inside channel 1's last block, after its start.
+  const auto ahead = quadRecording(dir.file("ahead.kdz"), 6, 1, 100);
+  const auto behind = quadRecording(dir.file("behind.kdz"), 0, 2, 100);
+  QuadRun run;
+  run.open({ahead.path, behind.path});
+  run.run(20);
+  const auto f1 = run.frames(1);
+  ASSERT_FALSE(f1.empty());
+  EXPECT_EQ(f1.front().position.block, 1);
+  EXPECT_EQ(f1.front().position.frame, 50);
+  EXPECT_FALSE(run.stopped(1));
+}
+
 TEST(QuadSync, ChannelEndingEarlyLeavesTheOthersAtTheirPace) {
   TempDir dir;
   const auto shortOne = quadRecording(dir.file("short.kdz"), 0, 1);
