@@ -6,8 +6,9 @@ namespace kd {
 
 namespace {
 
+// Little-endian; bytes past the value's four are zeros.
 void put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
-  for (int i = 0; i < bytes; ++i) v.push_back(uint8_t(x >> (8 * i)));
+  for (int i = 0; i < bytes; ++i) v.push_back(i < 4 ? uint8_t(x >> (8 * i)) : 0);
 }
 
 // BITMAPINFOHEADER: 24 bits, one plane, bottom-up (positive height); no colour table.
