@@ -57,8 +57,8 @@ TEST(QuadNotify, NotificationsOfAReopenedChannelAreDropped) {
   const auto second = quadRecording(dir.file("second.kdz"), 100, 2);
   HoldingClock clock;
   ClockedAudioDevices devices(clock);
+  LogPane a, b;  // before the window: it outlives no pane it was given
   CQuadPlayWnd window(clock, CQuadPlayWnd::Threading::Stepping, devices);
-  LogPane a, b;
   ASSERT_TRUE(window.create());
   ASSERT_TRUE(window.openChannel(0, first.path, &a));
   const uint32_t generation = window.channelGeneration(0);
@@ -124,9 +124,9 @@ TEST(QuadNotify, FourCameraRecordingPlaysOneCameraPerPane) {
 
   VirtualClock clock;
   ClockedAudioDevices devices(clock);
+  LogPane panes[4];
   CQuadPlayWnd window(clock, CQuadPlayWnd::Threading::Stepping, devices);
   ASSERT_TRUE(window.create());
-  LogPane panes[4];
   for (int i = 0; i < 4; ++i) ASSERT_TRUE(window.openChannel(i, o.path, &panes[i]));
   clock.runUntil(5000);
   for (int i = 0; i < 4; ++i) {
@@ -156,9 +156,9 @@ TEST(QuadNotify, WorkerSurvivesCommandsWhileFourChannelsPlay) {
   }
   RealTimeClock clock;
   NullAudioDevices devices(1);
+  LogPane panes[4];
   CQuadPlayWnd window(clock, CQuadPlayWnd::Threading::Worker, devices);
   ASSERT_TRUE(window.create());
-  LogPane panes[4];
   for (int i = 0; i < 4; ++i) ASSERT_TRUE(window.openChannel(i, paths[size_t(i)], &panes[i]));
   std::mt19937 random(7);
   for (int k = 0; k < 1000; ++k) {
