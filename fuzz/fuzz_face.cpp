@@ -13,7 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!reader.open(path)) return 0;
   kd::FacePicture picture;
   // Indices around the count: −1 (the next), every picture, and one past the end.
-  for (int k = 0; k < 4; ++k) (void)reader.read(int(data[k]) % (reader.count() + 2) - 1, picture);
+  // (in 64 bits: a damaged count may be the largest int)
+  for (int k = 0; k < 4; ++k)
+    (void)reader.read(int(int64_t(data[k]) % (int64_t(reader.count()) + 2) - 1), picture);
   for (int k = 0; k < 64 && k < reader.count(); ++k) (void)reader.read(-1, picture);
   return 0;
 }
