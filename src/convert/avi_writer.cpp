@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "recording/byte_order.h"
+
 namespace kd {
 
 namespace {
@@ -13,26 +15,11 @@ constexpr uint32_t kIndexOfIndexes = 0, kIndexOfChunks = 1;
 constexpr size_t kSuperIndexBytes = 24 + 16 * size_t(AviWriter::kMaxSegments);
 constexpr size_t kOdmlBytes = 4 + 8 + 248;  // "odml", then the dmlh chunk
 
-// Little-endian composition of header bytes.
-struct Bytes {
-  std::vector<uint8_t> v;
-  void u8(uint32_t x) { v.push_back(uint8_t(x)); }
-  void u16(uint32_t x) {
-    u8(x);
-    u8(x >> 8);
-  }
-  void u32(uint32_t x) {
-    u16(x);
-    u16(x >> 16);
-  }
-  void u64(uint64_t x) {
-    u32(uint32_t(x));
-    u32(uint32_t(x >> 32));
-  }
+// Little-endian composition of header bytes, with RIFF's four-character codes.
+struct Bytes : ByteComposer {
   void fourcc(const std::string& s) {
     for (size_t i = 0; i < 4; ++i) u8(i < s.size() ? uint8_t(s[i]) : 0);
   }
-  void zeros(size_t n) { v.insert(v.end(), n, 0); }
 };
 
 uint32_t fourccValue(const std::string& s) {
@@ -84,12 +71,12 @@ bool AviWriter::writeHeaders(const AviFileSetup& file) {
   h.u32(0);  // patched when the segment ends
   h.fourcc("AVI ");
   h.fourcc("LIST");
-  const size_t hdrlSizeAt = h.v.size();
+  const size_t hdrlSizeAt = h.bytes.size();
   h.u32(0);
   h.fourcc("hdrl");
   h.fourcc("avih");
   h.u32(56);
-  avihAt_ = h.v.size();
+  avihAt_ = h.bytes.size();
   h.u32(file.microsPerFrame);
   h.u32(0);  // max bytes per second, filled in at the end
   h.u32(0);  // padding granularity
@@ -109,7 +96,7 @@ bool AviWriter::writeHeaders(const AviFileSetup& file) {
     h.fourcc("strl");
     h.fourcc("strh");
     h.u32(56);
-    s.strhAt = h.v.size();
+    s.strhAt = h.bytes.size();
     h.fourcc(setup.type);
     h.fourcc(setup.handler);
     h.u32(0);  // flags
@@ -129,21 +116,21 @@ bool AviWriter::writeHeaders(const AviFileSetup& file) {
     h.u16(uint16_t(setup.bottom));
     h.fourcc("strf");
     h.u32(uint32_t(setup.format.size()));
-    h.v.insert(h.v.end(), setup.format.begin(), setup.format.end());
+    h.bytes.insert(h.bytes.end(), setup.format.begin(), setup.format.end());
     h.zeros(setup.format.size() & 1);
     // Room for the super index, which only a file past its first segment needs.
-    s.indxAt = h.v.size();
+    s.indxAt = h.bytes.size();
     h.fourcc("JUNK");
     h.u32(uint32_t(kSuperIndexBytes));
     h.zeros(kSuperIndexBytes);
   }
-  odmlAt_ = h.v.size();
+  odmlAt_ = h.bytes.size();
   h.fourcc("JUNK");
   h.u32(uint32_t(kOdmlBytes));
   h.zeros(kOdmlBytes);
-  const uint32_t hdrlSize = uint32_t(h.v.size() - hdrlSizeAt - 4);
-  for (int i = 0; i < 4; ++i) h.v[hdrlSizeAt + size_t(i)] = uint8_t(hdrlSize >> (8 * i));
-  return out_.append(h.v.data(), h.v.size()) || fail(out_.error());
+  const uint32_t hdrlSize = uint32_t(h.bytes.size() - hdrlSizeAt - 4);
+  put32(&h.bytes[hdrlSizeAt], hdrlSize);
+  return out_.append(h.bytes.data(), h.bytes.size()) || fail(out_.error());
 }
 
 bool AviWriter::beginSegment() {
@@ -157,12 +144,12 @@ bool AviWriter::beginSegment() {
     h.u32(0);
     h.fourcc("AVIX");
   }
-  const uint64_t moviAt = out_.position() + h.v.size();
+  const uint64_t moviAt = out_.position() + h.bytes.size();
   h.fourcc("LIST");
   h.u32(0);
   h.fourcc("movi");
   segments_.push_back({riffAt, moviAt});
-  return out_.append(h.v.data(), h.v.size()) || fail(out_.error());
+  return out_.append(h.bytes.data(), h.bytes.size()) || fail(out_.error());
 }
 
 bool AviWriter::write(int stream, const void* data, uint32_t size, bool key) {
@@ -175,8 +162,8 @@ bool AviWriter::write(int stream, const void* data, uint32_t size, bool key) {
   }
   StreamState& s = streams_[size_t(stream)];
   uint8_t header[8];
-  for (int i = 0; i < 4; ++i) header[i] = uint8_t(s.chunkId >> (8 * i));
-  for (int i = 0; i < 4; ++i) header[4 + i] = uint8_t(size >> (8 * i));
+  put32(header, s.chunkId);
+  put32(header + 4, size);
   const uint64_t dataAt = out_.position() + 8;
   static const uint8_t pad = 0;
   if (!out_.append(header, 8) || (size > 0 && !out_.append(data, size)) ||
@@ -218,7 +205,7 @@ bool AviWriter::writeStandardIndexes() {
     if (count == 0) continue;
     Bytes h;
     h.fourcc("ix" + twoDigits(k));
-    h.u32(uint32_t(24 + ix.v.size()));
+    h.u32(uint32_t(24 + ix.bytes.size()));
     h.u16(2);
     h.u8(0);
     h.u8(kIndexOfChunks);
@@ -227,9 +214,10 @@ bool AviWriter::writeStandardIndexes() {
     h.u64(segment.riffAt);
     h.u32(0);
     const uint64_t at = out_.position();
-    if (!out_.append(h.v.data(), h.v.size()) || !out_.append(ix.v.data(), ix.v.size()))
+    if (!out_.append(h.bytes.data(), h.bytes.size()) ||
+        !out_.append(ix.bytes.data(), ix.bytes.size()))
       return fail(out_.error());
-    s.superIndex.push_back({at, uint32_t(h.v.size() + ix.v.size()), uint32_t(duration)});
+    s.superIndex.push_back({at, uint32_t(h.bytes.size() + ix.bytes.size()), uint32_t(duration)});
   }
   return true;
 }
@@ -247,7 +235,7 @@ bool AviWriter::writeIdx1() {
     h.u32(uint32_t(segment.riffAt + e.offset - 8 - base));
     h.u32(e.size);
   }
-  return out_.append(h.v.data(), h.v.size()) || fail(out_.error());
+  return out_.append(h.bytes.data(), h.bytes.size()) || fail(out_.error());
 }
 
 // A RIFF or LIST header at `listAt` gets the size of everything after it up to the end.
@@ -255,7 +243,7 @@ bool AviWriter::patchSizes(uint64_t listAt) {
   const uint64_t size = out_.position() - listAt - 8;
   if (size > 0xFFFFFFFFu) return fail("a RIFF list grew past 4 GiB");
   uint8_t b[4];
-  for (int i = 0; i < 4; ++i) b[i] = uint8_t(size >> (8 * i));
+  put32(b, uint32_t(size));
   return out_.patch(listAt + 4, b, 4) || fail(out_.error());
 }
 
@@ -275,18 +263,18 @@ bool AviWriter::fillHeaders() {
       video.setup.rate ? double(video.chunks) * video.setup.scale / video.setup.rate : 0.0;
   Bytes avih;
   avih.u32(seconds > 0 ? uint32_t(std::min(double(totalBytes) / seconds, 4294967295.0)) : 0);
-  if (!out_.patch(avihAt_ + 4, avih.v.data(), 4)) return fail(out_.error());
+  if (!out_.patch(avihAt_ + 4, avih.bytes.data(), 4)) return fail(out_.error());
   Bytes frames;
   frames.u32(uint32_t(extended_ ? video.firstSegmentChunks : video.chunks));
-  if (!out_.patch(avihAt_ + 16, frames.v.data(), 4)) return fail(out_.error());
+  if (!out_.patch(avihAt_ + 16, frames.bytes.data(), 4)) return fail(out_.error());
   Bytes buffer;
   buffer.u32(largest + 8);
-  if (!out_.patch(avihAt_ + 28, buffer.v.data(), 4)) return fail(out_.error());
+  if (!out_.patch(avihAt_ + 28, buffer.bytes.data(), 4)) return fail(out_.error());
 
   for (const StreamState& s : streams_) {
     Bytes length;
     length.u32(streamLength(s));
-    if (!out_.patch(s.strhAt + 32, length.v.data(), 4)) return fail(out_.error());
+    if (!out_.patch(s.strhAt + 32, length.bytes.data(), 4)) return fail(out_.error());
     if (!extended_) continue;
     Bytes indx;
     indx.fourcc("indx");
@@ -302,8 +290,8 @@ bool AviWriter::fillHeaders() {
       indx.u32(e.size);
       indx.u32(e.duration);
     }
-    indx.zeros(kSuperIndexBytes + 8 - indx.v.size());
-    if (!out_.patch(s.indxAt, indx.v.data(), indx.v.size())) return fail(out_.error());
+    indx.zeros(kSuperIndexBytes + 8 - indx.bytes.size());
+    if (!out_.patch(s.indxAt, indx.bytes.data(), indx.bytes.size())) return fail(out_.error());
   }
   if (extended_) {
     Bytes odml;
@@ -314,7 +302,7 @@ bool AviWriter::fillHeaders() {
     odml.u32(248);
     odml.u32(uint32_t(video.chunks));
     odml.zeros(244);
-    if (!out_.patch(odmlAt_, odml.v.data(), odml.v.size())) return fail(out_.error());
+    if (!out_.patch(odmlAt_, odml.bytes.data(), odml.bytes.size())) return fail(out_.error());
   }
   return true;
 }

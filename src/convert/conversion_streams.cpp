@@ -1,41 +1,37 @@
 #include "convert/conversion_streams.h"
 
 #include "convert/picture_fit.h"
+#include "recording/byte_order.h"
 
 namespace kd {
 
 namespace {
 
-// Little-endian; bytes past the value's four are zeros.
-void put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
-  for (int i = 0; i < bytes; ++i) v.push_back(i < 4 ? uint8_t(x >> (8 * i)) : 0);
-}
-
 // BITMAPINFOHEADER: 24 bits, one plane, bottom-up (positive height); no colour table.
 std::vector<uint8_t> pictureFormat(int width, int height, AviVideoCodec codec) {
-  std::vector<uint8_t> f;
-  put(f, 40, 4);
-  put(f, uint32_t(width), 4);
-  put(f, uint32_t(height), 4);
-  put(f, 1, 2);
-  put(f, 24, 2);
-  put(f, codec == AviVideoCodec::Mjpeg ? 0x47504A4Du : 0, 4);  // "MJPG" or BI_RGB
-  put(f, uint32_t(dibStride(width) * size_t(height)), 4);
-  put(f, 0, 16);  // resolution and colour counts
-  return f;
+  ByteComposer f;
+  f.u32(40);
+  f.u32(uint32_t(width));
+  f.u32(uint32_t(height));
+  f.u16(1);
+  f.u16(24);
+  f.u32(codec == AviVideoCodec::Mjpeg ? 0x47504A4Du : 0);  // "MJPG" or BI_RGB
+  f.u32(uint32_t(dibStride(width) * size_t(height)));
+  f.zeros(16);  // resolution and colour counts
+  return f.bytes;
 }
 
 // WAVEFORMATEX: PCM, mono, 8000 samples and 16000 bytes a second, blocks of 2, 16 bits.
 std::vector<uint8_t> soundFormat() {
-  std::vector<uint8_t> f;
-  put(f, 1, 2);
-  put(f, 1, 2);
-  put(f, kAviSoundRate, 4);
-  put(f, 2 * kAviSoundRate, 4);
-  put(f, 2, 2);
-  put(f, 16, 2);
-  put(f, 0, 2);
-  return f;
+  ByteComposer f;
+  f.u16(1);
+  f.u16(1);
+  f.u32(kAviSoundRate);
+  f.u32(2 * kAviSoundRate);
+  f.u16(2);
+  f.u16(16);
+  f.u16(0);
+  return f.bytes;
 }
 
 }  // namespace

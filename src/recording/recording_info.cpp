@@ -57,18 +57,8 @@ size_t cappedLength(const std::string& text) {
 
 }  // namespace
 
-// A growing little-endian byte buffer for composing headers.
-struct HeaderComposer {
-  std::vector<uint8_t> bytes;
-  void u8(uint32_t v) { bytes.push_back(uint8_t(v)); }
-  void u16(uint32_t v) {
-    u8(v);
-    u8(v >> 8);
-  }
-  void u32(uint32_t v) {
-    u16(v);
-    u16(v >> 16);
-  }
+// The header composer: little-endian fields plus the recording's counted texts.
+struct HeaderComposer : ByteComposer {
   void raw(const std::string& text, size_t n) {
     bytes.insert(bytes.end(), text.begin(), text.begin() + ptrdiff_t(n));
   }
