@@ -10,6 +10,7 @@
 #include "cli/command.h"
 #include "cli/json.h"
 #include "cli/motion_options.h"
+#include "cli/play_timing.h"
 #include "platform/null_audio_sink.h"
 #include "playback/clocked_audio_sink.h"
 #include "playback/play_session.h"
@@ -88,18 +89,11 @@ int run(const std::vector<std::string>& args) {
   if (!opt.ok()) return fail("play", opt.error());
   if (opt.has("quad")) return runQuadPlay(opt);
   if (opt.positional().size() != 1) return usageError("play");
-  bool valid = true;
-  const long long speed = opt.getInt("speed", 0, valid);
-  if (!valid || speed < -4 || speed > 4) return fail("play", "--speed must be -4 to 4");
-  double seconds = -1;
-  if (opt.has("seconds")) {
-    const std::string text = opt.get("seconds");
-    char* end = nullptr;
-    seconds = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(seconds >= 0) || seconds > 4e6) {
-      return fail("play", "--seconds must be a number of seconds");
-    }
-  }
+  PlayTiming timing;
+  std::string timingError;
+  if (!readPlayTiming(opt, timing, timingError)) return fail("play", timingError);
+  const int speed = timing.speed;
+  const double seconds = timing.seconds;
   // Motion search: zones in picture pixels, the sensitivity 0 … 10 and the required count.
   MotionSettings motion;
   std::string error;
@@ -145,7 +139,7 @@ int run(const std::vector<std::string>& args) {
     }
   });
   const uint32_t openTick = clock->now();
-  if (!session.open(path, int(speed))) return fail(path, session.player().lastError());
+  if (!session.open(path, speed)) return fail(path, session.player().lastError());
   session.player().setMotionParameters(motion.sensitivity, motion.requiredCount, pauseOnMotion);
   for (const MotionZone& z : motion.zones) {
     session.player().addMotionZone(z.left, z.top, z.right, z.bottom);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/json.h"
+#include "cli/play_timing.h"
 #include "platform/null_audio_sink.h"
 #include "playback/clocked_audio_sink.h"
 #include "playback/quad_session.h"
@@ -67,18 +68,11 @@ std::string toJson(const std::vector<QuadEvent>& events) {
 int runQuadPlay(const Options& opt) {
   const std::vector<std::string>& paths = opt.positional();
   if (paths.empty() || paths.size() > 4) return fail("play", "--quad takes one to four recordings");
-  bool valid = true;
-  const long long speed = opt.getInt("speed", 0, valid);
-  if (!valid || speed < -4 || speed > 4) return fail("play", "--speed must be -4 to 4");
-  double seconds = -1;
-  if (opt.has("seconds")) {
-    const std::string text = opt.get("seconds");
-    char* end = nullptr;
-    seconds = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(seconds >= 0) || seconds > 4e6) {
-      return fail("play", "--seconds must be a number of seconds");
-    }
-  }
+  PlayTiming timing;
+  std::string timingError;
+  if (!readPlayTiming(opt, timing, timingError)) return fail("play", timingError);
+  const int speed = timing.speed;
+  const double seconds = timing.seconds;
   if (opt.has("zone")) return fail("play", "--zone does not apply to --quad");
   const bool json = opt.has("json");
   const bool virtualTime = opt.has("virtual");
@@ -106,7 +100,7 @@ int runQuadPlay(const Options& opt) {
     if (e.code == PN_STOPPED && session->allStopped()) clock->stop();
   });
   std::string error;
-  if (!session->open(paths, int(speed), error)) return fail("play", error);
+  if (!session->open(paths, speed, error)) return fail("play", error);
   const uint64_t until =
       seconds < 0 ? UINT64_MAX : clock->now() + uint64_t(std::llround(seconds * 1000.0));
   clock->runUntil(until);
