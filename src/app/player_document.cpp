@@ -507,9 +507,10 @@ void CKadrelPlayerDoc::fileSearchCommand() {
   CSearchDlg dialog(
       frame_, search_->settings(),
       [this](const SearchSettings& settings, std::vector<std::vector<SearchCandidate>> found) {
+        if (settings.quad) return openQuadSearchResult(std::move(found), settings.time);
         return !found.empty() && openSearchResult(std::move(found.front()), settings.time);
       },
-      false);
+      true);
   dialog.exec();
   emit menuStateChanged();
 }

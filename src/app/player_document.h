@@ -81,6 +81,8 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   bool openRecording(const QString& path, int block, int frame);
   // A four-camera recording: one camera per pane of the quad dialog.
   bool openFourChannel(const QString& path);
+  // A quad search's candidates, one list per camera: one camera per pane of the quad dialog.
+  bool openQuadSearchResult(std::vector<std::vector<SearchCandidate>> lists, int64_t moment);
   CQuadDialog* quadDialog() const;
   void close(bool redraw, bool stoppedByUser);
 
@@ -200,6 +202,7 @@ class CKadrelPlayerDoc : public QObject, public PanelCommands {
   void clearMotionZones();
   void setPanelRange();
   bool openSearchCandidate(const std::string& path);
+  CQuadDialog& ensureQuadDialog();
   QString headerText(const std::string& big5) const;
   // The end of a verification run (in the close flow): its result dialog, if any.
   void endVerification();

@@ -193,6 +193,11 @@ void CQuadDialog::refreshTitle() {
 }
 
 bool CQuadDialog::openPane(int pane, const std::string& path) {
+  search_.drop(pane);
+  return openPaneRecording(pane, path);
+}
+
+bool CQuadDialog::openPaneRecording(int pane, const std::string& path) {
   window_->closeChannel(pane, false);
   marks_[pane].clear();
   paths_[pane] = path;
@@ -219,10 +224,34 @@ bool CQuadDialog::playFourChannel(const std::string& path) {
   return any;
 }
 
+bool CQuadDialog::loadSearch(std::vector<std::vector<SearchCandidate>> lists, int64_t moment) {
+  for (int i = 0; i < 4; ++i) {
+    closePane(i);
+    paths_[i].clear();
+    titles_[i].clear();
+  }
+  const bool any = search_.start(std::move(lists), moment, searchOpener()) > 0;
+  refreshTitle();
+  if (any) show();
+  return any;
+}
+
+// The first recording of a pane's search starts at the moment searched for.
+QuadSearchPanes::Opener CQuadDialog::searchOpener() {
+  return [this](int pane, const std::string& path, int64_t moment) {
+    if (!openPaneRecording(pane, path)) return false;
+    if (moment != 0 && !window_->setStartTime(pane, moment)) {
+      closePane(pane);
+      return false;
+    }
+    return true;
+  };
+}
+
 void CQuadDialog::play() {
   setSpeed(0);
   for (int i = 0; i < 4; ++i) {
-    if (!paths_[i].empty() && !window_->hasRecording(i)) openPane(i, paths_[i]);
+    if (!paths_[i].empty() && !window_->hasRecording(i)) openPaneRecording(i, paths_[i]);
   }
   window_->play();
   refreshTitle();
@@ -441,6 +470,8 @@ void CQuadDialog::onFrame(int pane, const QuadPosition& shown) {
 void CQuadDialog::onStopped(int pane) {
   window_->closeChannel(pane, false);
   marks_[pane].clear();
+  // A searched camera goes on with its next recording.
+  if (search_.active(pane)) search_.next(pane, searchOpener());
   refreshTitle();
 }
 

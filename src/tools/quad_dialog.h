@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "catalog/quad_search_panes.h"
 #include "playback/quad_clip_marks.h"
 #include "playback/quad_dialog_model.h"
 #include "playback/quad_play_wnd.h"
@@ -30,7 +31,14 @@ class CQuadDialog : public QDialog {
 
   // Every pane opens `path`, each showing its own camera; false when no pane could.
   bool playFourChannel(const std::string& path);
+  // A quad search's result: pane i plays `lists[i]` (selection order) from `moment`, each going
+  // on with its camera's next candidate when its recording ends; the panes past the lists are
+  // emptied. Shown when a pane opened; false when none did.
+  bool loadSearch(std::vector<std::vector<SearchCandidate>> lists, int64_t moment);
+  const QuadSearchPanes& search() const { return search_; }
+  // Opens `path` in `pane`, which forgets its search's candidates.
   bool openPane(int pane, const std::string& path);
+  const std::string& panePath(int pane) const { return paths_[pane]; }
   void closePane(int pane);
 
   CQuadPlayWnd& playWindow() { return *window_; }
@@ -77,6 +85,8 @@ class CQuadDialog : public QDialog {
 
  private:
   void buildButtons();
+  bool openPaneRecording(int pane, const std::string& path);
+  QuadSearchPanes::Opener searchOpener();
   void layoutPanes();
   void refreshTitle();
   void onReady(int pane, const QuadPosition& first);
@@ -94,6 +104,7 @@ class CQuadDialog : public QDialog {
   QuadPaneWidget* panes_[4] = {};
   CPositionSlider* sliders_[4] = {};
   QPushButton* speedButtons_[9] = {};
+  QuadSearchPanes search_;
   std::string paths_[4];
   QString titles_[4];
   QuadClipMarks marks_[4];
