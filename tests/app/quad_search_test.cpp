@@ -32,12 +32,12 @@ class QuadSearchFlows : public PlayerFixture {
     ::tzset();
   }
 
-  // Frames 200 ms apart from `start`, ten to a block, from camera box `box` (0-based).
+  // Frames 100 ms apart from `start`, ten to a block, from camera box `box` (0-based).
   std::string recording(const std::string& name, int box, int64_t start, int blocks) {
     return makeRecording(name, blocks, [&](GeneratorOptions& o) {
       o.card = box / 4;
       o.camera = box % 4;
-      o.frameIntervalMs = 200;
+      o.frameIntervalMs = 100;
       o.startTime = start;
     });
   }
@@ -68,10 +68,10 @@ class QuadSearchFlows : public PlayerFixture {
 TEST_F(QuadSearchFlows, EachCameraPlaysInItsPaneAndGoesOnWithItsNextRecording) {
   // Camera 1: one recording across the moment, the next one right after it; camera 6: one
   // longer recording across the moment; camera 2 is not asked for.
-  const std::string first = recording("cam1-a.kdz", 0, kHalfPastTen - 1, 2);
+  const std::string first = recording("cam1-a.kdz", 0, kHalfPastTen - 3, 6);
   const std::string second = recording("cam1-b.kdz", 0, kHalfPastTen + 3, 1);
   recording("cam1-old.kdz", 0, kHalfPastTen - 60, 1);
-  const std::string sixth = recording("cam6.kdz", 5, kHalfPastTen - 1, 4);
+  const std::string sixth = recording("cam6.kdz", 5, kHalfPastTen - 3, 10);
   recording("cam2.kdz", 1, kHalfPastTen - 1, 4);
   startPlayer();
 
@@ -88,7 +88,8 @@ TEST_F(QuadSearchFlows, EachCameraPlaysInItsPaneAndGoesOnWithItsNextRecording) {
   EXPECT_EQ(document().search().settings().checkedBoxes(), (std::vector<int>{0, 5}));
   EXPECT_TRUE(document().search().settings().quad);
 
-  // Both start at the moment, not at their first frame (10:29:59).
+  // Both start at the moment, not at their first frame (10:29:57: more than the one second the
+  // channels may be apart).
   ASSERT_TRUE(waitFor([&] { return d->pane(1)->framesShown() > 0; }));
   QuadPosition at;
   ASSERT_TRUE(d->playWindow().channelFrame(1, at));
