@@ -313,7 +313,10 @@ void CQuadDialog::toggleEnlarged(int pane) {
 
 // Colours are 0x00BBGGRR, as the caption records hold them.
 void CQuadDialog::chooseCaptionColours() {
-  for (QuadPaneWidget* p : panes_) {
+  for (int i = 0; i < 4; ++i) {
+    // An empty pane has no caption to colour.
+    if (paths_[i].empty()) continue;
+    QuadPaneWidget* p = panes_[i];
     const uint32_t c = p->captionColour();
     const QColor chosen = QColorDialog::getColor(
         QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF), this, QStringLiteral("標題顏色"));

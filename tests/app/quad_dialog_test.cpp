@@ -2,7 +2,9 @@
 // selection, enlarging, speeds, pause, stop and play as an operator drives them.
 #include "tools/quad_dialog.h"
 
-#include <QPushButton>
+#include <QAbstractButton>
+#include <QColorDialog>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/player_fixture.h"
@@ -17,7 +19,7 @@ namespace {
 class QuadDialogFlows : public PlayerFixture {
  protected:
   void press(CQuadDialog& d, int id) {
-    auto* button = d.findChild<QPushButton*>(QStringLiteral("button%1").arg(id));
+    auto* button = d.findChild<QAbstractButton*>(QStringLiteral("button%1").arg(id));
     ASSERT_NE(button, nullptr) << id;
     EXPECT_EQ(button->toolTip(), button->text());
     QTest::mouseClick(button, Qt::LeftButton);
@@ -153,6 +155,56 @@ TEST_F(QuadDialogFlows, ThreeRecordingsLeaveTheFourthPaneEmptyThroughEveryComman
   QTest::mouseClick(d.pane(3), Qt::LeftButton);
   EXPECT_TRUE(d.windowTitle().startsWith(" 停止"));
   EXPECT_EQ(d.pane(3)->framesShown(), 0u);
+}
+
+TEST_F(QuadDialogFlows, CaptionColourAsksForEachPaneInTurnStartingAtItsColour) {
+  std::string paths[3];
+  for (int i = 0; i < 3; ++i) {
+    paths[i] = makeRecording("cam" + std::to_string(i) + ".kdz", 2,
+                             [i](GeneratorOptions& o) { o.camera = i; });
+  }
+  startPlayer();
+  CQuadDialog d(&frame());
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(d.openPane(i, paths[i])) << d.playWindow().lastError();
+  d.show();
+
+  // Pane 0 takes red, pane 1's dialog is cancelled, pane 2 takes blue; the empty pane is
+  // not asked about.
+  const QColor answers[] = {QColor(255, 0, 0), QColor(), QColor(0, 0, 255)};
+  std::vector<QColor> offered;
+  QTimer answer;
+  answer.setInterval(50);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    const size_t n = offered.size();
+    offered.push_back(dialog->currentColor());
+    if (n >= std::size(answers) || !answers[n].isValid()) {
+      dialog->reject();
+      return;
+    }
+    dialog->setCurrentColor(answers[n]);
+    dialog->accept();
+  });
+  answer.start();
+  press(d, 1125);
+  answer.stop();
+
+  // Each dialog started at the pane's colour, cyan at first.
+  EXPECT_EQ(offered, (std::vector<QColor>(3, QColor(0, 255, 255))));
+  // Colours are kept as caption records hold them, 0x00BBGGRR.
+  EXPECT_EQ(d.pane(0)->captionColour(), 0x0000FFu);
+  EXPECT_EQ(d.pane(1)->captionColour(), 0xFFFF00u);
+  EXPECT_EQ(d.pane(2)->captionColour(), 0xFF0000u);
+  EXPECT_EQ(d.pane(3)->captionColour(), 0xFFFF00u);
+
+  // Asked again, pane 0's dialog starts at the red it took.
+  offered.clear();
+  answer.start();
+  press(d, 1125);
+  answer.stop();
+  ASSERT_FALSE(offered.empty());
+  EXPECT_EQ(offered.front(), QColor(255, 0, 0));
 }
 
 }  // namespace
