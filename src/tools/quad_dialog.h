@@ -3,16 +3,19 @@
 // in a 2 × 2 grid, kept in step by one four-channel play window. The layout, title and clip
 // marks live in QuadDialogModel and QuadClipMarks; this class wires them to widgets.
 #include <QDialog>
+#include <QIcon>
+#include <QPixmap>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "catalog/quad_search_panes.h"
 #include "playback/quad_clip_marks.h"
 #include "playback/quad_dialog_model.h"
 #include "playback/quad_play_wnd.h"
 
-class QPushButton;
+class QLabel;
 
 namespace kd {
 
@@ -82,9 +85,14 @@ class CQuadDialog : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void buildButtons();
+  void installSidePictures();
+  void placeOnScreen();
+  void lightSpeedLamp(int speed);
   bool openPaneRecording(int pane, const std::string& path);
   QuadSearchPanes::Opener searchOpener();
   void layoutPanes();
@@ -103,7 +111,10 @@ class CQuadDialog : public QDialog {
   std::unique_ptr<CQuadPlayWnd> window_;
   QuadPaneWidget* panes_[4] = {};
   CPositionSlider* sliders_[4] = {};
-  QPushButton* speedButtons_[9] = {};
+  QLabel* speedLamps_[9] = {};
+  std::vector<QIcon> lampIcons_;
+  QPixmap background_;
+  bool placed_ = false;
   QuadSearchPanes search_;
   std::string paths_[4];
   QString titles_[4];

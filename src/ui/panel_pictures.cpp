@@ -119,8 +119,11 @@ bool anyHighDensityScreen() {
 }
 
 std::vector<QIcon> loadIconSheet(int resource, QSize imageSize, bool withDoubleSize) {
-  const QImage one = loadAt(resource, 1);
-  const QImage two = withDoubleSize ? loadAt(resource, 2) : QImage();
+  return cutIconSheet(loadAt(resource, 1), withDoubleSize ? loadAt(resource, 2) : QImage(),
+                      imageSize);
+}
+
+std::vector<QIcon> cutIconSheet(const QImage& one, const QImage& two, QSize imageSize) {
   if (one.isNull() || imageSize.isEmpty() || one.height() != imageSize.height() ||
       one.width() % imageSize.width() != 0)
     return {};

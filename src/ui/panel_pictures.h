@@ -29,6 +29,8 @@ constexpr int kFullScreen = 205;
 // the 1× pixmaps and, with `withDoubleSize`, the 2× ones. Empty when the sheet is missing or not a
 // whole number of images wide.
 std::vector<QIcon> loadIconSheet(int resource, QSize imageSize, bool withDoubleSize = true);
+// The same cut from a sheet at hand (`two`, its 2× drawing, may be null).
+std::vector<QIcon> cutIconSheet(const QImage& one, const QImage& two, QSize imageSize);
 
 // Starts decoding every panel and view picture (the 2× drawings too with `doubleSize`) on a
 // worker, so that the windows find them ready; a picture asked for before it is done is waited for.

@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QColorDialog>
+#include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <filesystem>
 
@@ -12,6 +14,7 @@
 #include "recording/snapshot_image.h"
 #include "tools/quad_pane_widget.h"
 #include "ui/position_slider.h"
+#include "ui/skin_button.h"
 
 namespace kd::testing {
 namespace {
@@ -205,6 +208,52 @@ TEST_F(QuadDialogFlows, CaptionColourAsksForEachPaneInTurnStartingAtItsColour) {
   answer.stop();
   ASSERT_FALSE(offered.empty());
   EXPECT_EQ(offered.front(), QColor(255, 0, 0));
+}
+
+TEST_F(QuadDialogFlows, PicturedButtonsSpeedLampsAndBackgroundAtTheTopOfTheScreen) {
+  const std::string path = makeRecording("cam.kdz", 2);
+  startPlayer();
+  CQuadDialog d(&frame());
+  ASSERT_TRUE(d.openPane(0, path));
+  d.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+
+  // Placed at the top of the screen, centred across it (its left edge kept on a narrower one).
+  const QRect area = d.screen()->availableGeometry();
+  EXPECT_EQ(d.frameGeometry().top(), area.top());
+  EXPECT_EQ(d.frameGeometry().left(),
+            std::max(area.left(), area.left() + (area.width() - d.frameGeometry().width()) / 2));
+
+  // Buttons 1111 … 1134 draw pictures, not their texts, which their tool tips still say.
+  for (int id = 1111; id <= 1134; ++id) {
+    SCOPED_TRACE(id);
+    auto* button = d.findChild<CSkinButton*>(QStringLiteral("button%1").arg(id));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolTip(), button->text());
+    EXPECT_FALSE(button->text().isEmpty());
+    const QImage face = button->grab().toImage();
+    EXPECT_NE(face.pixelColor(face.width() / 2, face.height() / 2), QColor(0xA8, 0xA8, 0xA8));
+  }
+
+  // One speed lamp lit: 1 x, then 1/6 x; the lit picture differs from the dark one.
+  auto lamp = [&](int id) { return d.findChild<QLabel*>(QStringLiteral("lamp%1").arg(id)); };
+  ASSERT_NE(lamp(1130), nullptr);
+  EXPECT_TRUE(lamp(1130)->property("lit").toBool());
+  press(d, 1127);
+  EXPECT_TRUE(lamp(1127)->property("lit").toBool());
+  EXPECT_FALSE(lamp(1130)->property("lit").toBool());
+  EXPECT_NE(lamp(1127)->pixmap().toImage().pixelColor(4, 4),
+            lamp(1130)->pixmap().toImage().pixelColor(4, 4));
+
+  // The button strip is drawn from the background picture, and the toolbar row below it once
+  // shown; the rest stays the plain grey.
+  const QColor grey(0xA8, 0xA8, 0xA8);
+  QImage shot = d.grab().toImage();
+  EXPECT_NE(shot.pixelColor(20, 710), grey);  // the tray behind the transport buttons
+  press(d, 1118);
+  shot = d.grab().toImage();
+  ASSERT_EQ(shot.height(), 740 * int(shot.devicePixelRatio()));
+  EXPECT_NE(shot.pixelColor(400, 730), grey);
 }
 
 }  // namespace
