@@ -115,6 +115,7 @@ CQuadDialog::CQuadDialog(QWidget* parent) : QDialog(parent) {
   lampIcons_ = loadIconSheet(panel_picture::kLamps, QSize(kLampSize, kLampSize));
   lightSpeedLamp(model_.speed());
   installSidePictures();
+  for (int i = 0; i < 4; ++i) panes_[i]->setSelected(i == model_.selected());
   window_->create();
   refreshTitle();
 }
@@ -424,6 +425,8 @@ void CQuadDialog::setSpeed(int speed) {
 void CQuadDialog::selectPane(int pane) {
   const int old = model_.selected();
   if (!model_.select(pane)) return;
+  panes_[old]->setSelected(false);
+  panes_[pane]->setSelected(true);
   sliders_[old]->setVisible(false);
   resetSlider(pane);
   sliders_[pane]->setVisible(true);

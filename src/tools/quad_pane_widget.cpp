@@ -1,6 +1,10 @@
 #include "tools/quad_pane_widget.h"
 
+#include <QMetaObject>
 #include <QMouseEvent>
+
+#include "playback/qt/display_resources.h"
+#include "playback/qt/side_pictures.h"
 
 namespace kd {
 
@@ -19,11 +23,31 @@ void QuadPaneWidget::onQuadChannelReady(const QuadPosition& first) {
 }
 
 void QuadPaneWidget::onQuadFrame(const QuadPosition& shown) {
+  ++channelFrames_;
   if (handlers_.frame) handlers_.frame(index_, shown);
 }
 
 void QuadPaneWidget::onQuadStopped() {
   if (handlers_.stopped) handlers_.stopped(index_);
+}
+
+// Called with a presenter on the worker when the channel joins, with none under the channel's
+// lock when it closes: the stand-by picture is drawn later, on this thread, outside that lock.
+void QuadPaneWidget::setPresenter(Presenter* presenter) {
+  presenting_ = presenter != nullptr;
+  if (!presenter)
+    QMetaObject::invokeMethod(
+        this, [this] { showStandby(); }, Qt::QueuedConnection);
+}
+
+void QuadPaneWidget::setSelected(bool selected) {
+  selected_ = selected;
+  showStandby();
+}
+
+void QuadPaneWidget::showStandby() {
+  if (presenting_) return;  // a channel joined meanwhile
+  display::drawSidePicture(this, side_picture::kStandbyB, selected_);
 }
 
 void QuadPaneWidget::setCaptionOn(bool on) {

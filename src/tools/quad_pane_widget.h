@@ -33,12 +33,19 @@ class QuadPaneWidget : public PictureWidget, public QuadPane {
   void onQuadChannelReady(const QuadPosition& first) override;
   void onQuadFrame(const QuadPosition& shown) override;
   void onQuadStopped() override;
+  void setPresenter(Presenter* presenter) override;
 
   bool captionOn() const { return (flags_.load() & kCaptionsWanted) != 0; }
   void setCaptionOn(bool on);
   void setSoundPane(bool on);
   void setCaptionColour(uint32_t colour) { colour_ = colour; }
   const std::string& cameraName() const { return camera_; }
+  // Frames its channel reported shown (the stand-by picture is not one).
+  uint64_t channelFrames() const { return channelFrames_; }
+  // Without a channel presenting here the pane shows stand-by picture B, with icon B when it is
+  // the selected pane.
+  void setSelected(bool selected);
+  void showStandby();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -50,6 +57,9 @@ class QuadPaneWidget : public PictureWidget, public QuadPane {
   std::atomic<uint32_t> flags_{kCaptionsWanted};
   std::atomic<uint32_t> colour_{CaptionInfo::kDefaultColour};
   std::string camera_, card_, host_;
+  uint64_t channelFrames_ = 0;
+  std::atomic<bool> presenting_{false};
+  bool selected_ = false;
 };
 
 }  // namespace kd

@@ -43,7 +43,7 @@ TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
   EXPECT_TRUE(d->isVisible());
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_TRUE(waitFor([&] { return d->pane(i)->framesShown() > 0; }));
+    EXPECT_TRUE(waitFor([&] { return d->pane(i)->channelFrames() > 0; }));
     EXPECT_EQ(d->pane(i)->cameraName(), "CH" + std::to_string(i + 1));
   }
   EXPECT_TRUE(d->windowTitle().startsWith(" 播放中(DVR-HOST)(GMT"));
@@ -116,8 +116,8 @@ TEST_F(QuadDialogFlows, FourCameraRecordingPlaysOneCameraPerPane) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(d->playWindow().hasRecording(i), true);
 
   // A snapshot of the selected pane (1): its picture beside the recording, with its camera.
-  ASSERT_TRUE(
-      waitFor([&] { return d->pane(1)->framesShown() > 0 && d->playWindow().channelRunning(1); }));
+  ASSERT_TRUE(waitFor(
+      [&] { return d->pane(1)->channelFrames() > 0 && d->playWindow().channelRunning(1); }));
   press(*d, 1123);
   ASSERT_FALSE(d->lastSnapshot().empty());
   EXPECT_EQ(std::filesystem::path(d->lastSnapshot()).filename().string().rfind("pc", 0), 0u);
@@ -145,9 +145,11 @@ TEST_F(QuadDialogFlows, ThreeRecordingsLeaveTheFourthPaneEmptyThroughEveryComman
   CQuadDialog d(&frame());
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(d.openPane(i, paths[i])) << d.playWindow().lastError();
   d.show();
-  EXPECT_TRUE(waitFor([&] { return d.pane(2)->framesShown() > 0; }));
+  EXPECT_TRUE(waitFor([&] { return d.pane(2)->channelFrames() > 0; }));
   press(d, 1112);
   for (int i = 0; i < 4; ++i) EXPECT_FALSE(d.playWindow().hasRecording(i));
+  // A pane without a channel shows the stand-by picture.
+  EXPECT_TRUE(waitFor([&] { return d.pane(2)->shownFrame().size() == QSize(320, 240); }));
   press(d, 1111);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(d.playWindow().hasRecording(i));
   EXPECT_FALSE(d.playWindow().hasRecording(3));
@@ -155,9 +157,14 @@ TEST_F(QuadDialogFlows, ThreeRecordingsLeaveTheFourthPaneEmptyThroughEveryComman
   press(d, 1124);
   EXPECT_FALSE(d.pane(0)->captionOn());
   EXPECT_TRUE(d.pane(3)->captionOn());  // an empty pane is left alone
+  // Selected, the empty pane's stand-by picture gets the pointing hand at its top right.
+  const QRect corner(d.pane(3)->width() - 16, 0, 16, 16);
+  const QImage before = d.pane(3)->renderClient().copy(corner);
   QTest::mouseClick(d.pane(3), Qt::LeftButton);
   EXPECT_TRUE(d.windowTitle().startsWith(" 停止"));
-  EXPECT_EQ(d.pane(3)->framesShown(), 0u);
+  EXPECT_EQ(d.pane(3)->channelFrames(), 0u);
+  EXPECT_EQ(d.pane(3)->shownFrame().size(), QSize(320, 240));
+  EXPECT_NE(d.pane(3)->renderClient().copy(corner), before);
 }
 
 TEST_F(QuadDialogFlows, CaptionColourAsksForEachPaneInTurnStartingAtItsColour) {

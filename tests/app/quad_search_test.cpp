@@ -90,7 +90,7 @@ TEST_F(QuadSearchFlows, EachCameraPlaysInItsPaneAndGoesOnWithItsNextRecording) {
 
   // Both start at the moment, not at their first frame (10:29:57: more than the one second the
   // channels may be apart).
-  ASSERT_TRUE(waitFor([&] { return d->pane(1)->framesShown() > 0; }));
+  ASSERT_TRUE(waitFor([&] { return d->pane(1)->channelFrames() > 0; }));
   QuadPosition at;
   ASSERT_TRUE(d->playWindow().channelFrame(1, at));
   EXPECT_GE(at.time, kHalfPastTen);
@@ -110,7 +110,7 @@ TEST_F(QuadSearchFlows, EachCameraPlaysInItsPaneAndGoesOnWithItsNextRecording) {
   EXPECT_EQ(played, (std::vector<std::string>{first, second}));
   EXPECT_TRUE(sixthPlayingAtTheSwitch);
   EXPECT_FALSE(d->search().active(0));
-  EXPECT_GT(d->pane(0)->framesShown(), 0u);
+  EXPECT_GT(d->pane(0)->channelFrames(), 0u);
 
   // Camera 6 ends alone.
   EXPECT_TRUE(waitFor([&] { return !d->playWindow().hasRecording(1); }, 20000));
