@@ -85,7 +85,7 @@ std::string toJson(const std::vector<PlayEvent>& events) {
 }
 
 int run(const std::vector<std::string>& args) {
-  Options opt(args, {"json", "virtual", "pause-on-motion", "quad"});
+  Options opt(args, {"json", "virtual", "pause-on-motion", "quad", "subfolders"});
   if (!opt.ok()) return fail("play", opt.error());
   if (opt.has("quad")) return runQuadPlay(opt);
   if (opt.positional().size() != 1) return usageError("play");
@@ -155,7 +155,9 @@ const CommandRegistrar registrar(
     "play",
     "[--speed S] [--seconds N] [--virtual] [--json] [--zone L,T,R,B [--zone ...]\n"
     "    [--sensitivity 0-10] [--count N] [--pause-on-motion]] FILE\n"
-    "    | --quad [--speed S] [--seconds N] [--virtual] [--json] FILE...",
+    "    | --quad [--speed S] [--seconds N] [--virtual] [--json] FILE...\n"
+    "    | --quad [--speed S] [--seconds N] [--virtual] [--json] --search DIR --cameras N[,N...]\n"
+    "      --time \"YYYY-MM-DD HH:MM:SS\" [--host H] [--subfolders]",
     run);
 
 }  // namespace

@@ -34,15 +34,42 @@ bool QuadSession::open(const std::vector<std::string>& paths, int speed, std::st
       error = window_.lastError();
       return false;
     }
+    panes_[i]->opened = true;
     ++opened_;
   }
   window_.setSpeed(speed);
   return true;
 }
 
+bool QuadSession::openChannel(int channel, const std::string& path, int64_t moment,
+                              std::string& error) {
+  if (channel < 0 || channel >= CQuadPlayWnd::kChannels) {
+    error = "no channel " + std::to_string(channel);
+    return false;
+  }
+  if (opened_ == 0) {
+    window_.create();
+    openTick_ = clock_.now();
+  }
+  Pane& pane = *panes_[channel];
+  if (!window_.openChannel(channel, path, &pane)) {
+    error = window_.lastError();
+    return false;
+  }
+  if (moment != 0 && !window_.setStartTime(channel, moment)) {
+    window_.closeChannel(channel, false);
+    error = path + ": ends before the moment asked for";
+    return false;
+  }
+  if (!pane.opened) ++opened_;
+  pane.opened = true;
+  pane.stopped = false;
+  return true;
+}
+
 bool QuadSession::allStopped() const {
-  for (int i = 0; i < opened_; ++i) {
-    if (!panes_[i]->stopped) return false;
+  for (const auto& pane : panes_) {
+    if (pane->opened && !pane->stopped) return false;
   }
   return true;
 }

@@ -31,6 +31,9 @@ class QuadSession {
   // False with `error` naming the file and the reason; channels opened before stay open.
   bool open(const std::vector<std::string>& paths, int speed, std::string& error);
   int channelsOpened() const { return opened_; }
+  // Opens `path` on one channel alone (a search's panes, each when its turn comes), from
+  // `moment` when it is not 0. False with `error` when it does not open there.
+  bool openChannel(int channel, const std::string& path, int64_t moment, std::string& error);
   // Every opened channel has reported PN_STOPPED.
   bool allStopped() const;
   CQuadPlayWnd& window() { return window_; }
@@ -46,6 +49,7 @@ class QuadSession {
     void onQuadChannelReady(const QuadPosition& first) override;
     void onQuadFrame(const QuadPosition& shown) override;
     void onQuadStopped() override;
+    bool opened = false;
     bool stopped = false;
 
    private:

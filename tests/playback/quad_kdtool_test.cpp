@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "common/temp_dir.h"
+#include "engine_fixtures.h"
 #include "quad_fixtures.h"
 
 namespace kd::testing {
@@ -68,6 +70,88 @@ TEST(KdtoolQuadPlay, RefusesWhatItCannotPlay) {
   out.clear();
   EXPECT_EQ(runCommand(kdtool + a.path + " " + dir.file("none.kdz") + " 2>&1", &out), 1);
   EXPECT_NE(out.find("none.kdz"), std::string::npos);
+}
+
+// The objects of a JSON event list, in order.
+std::vector<std::string> objectsOf(const std::string& json) {
+  std::vector<std::string> out;
+  const std::regex object("\\{[^{}]*\\}");
+  for (auto it = std::sregex_iterator(json.begin(), json.end(), object);
+       it != std::sregex_iterator(); ++it)
+    out.push_back(it->str());
+  return out;
+}
+
+TEST(KdtoolQuadPlay, ASearchPlaysEachCameraFromTheMomentThenItsNextRecording) {
+  if (!std::filesystem::exists(KD_KDTOOL)) GTEST_SKIP() << "kdtool is not built";
+  TempDir dir;
+  // Camera box 1: a recording from three seconds before the moment, then one right after it;
+  // camera box 6: one longer recording from three seconds before.
+  const auto first = quadRecording(dir.file("a1.kdz"), -3, 5);
+  const auto second = quadRecording(dir.file("a2.kdz"), 2, 1);
+  GeneratorOptions sixth = opaqueRecording(dir.file("b.kdz"), 0, 8, 25);
+  sixth.card = 1;
+  sixth.camera = 1;
+  sixth.startTime = kQuadStart - 3;
+  generate(sixth);
+  std::string out;
+  ASSERT_EQ(runCommand("TZ=UTC " + std::string(KD_KDTOOL) +
+                           " play --quad --virtual --json --cameras 1,6 --time \"2026-01-01 "
+                           "08:00:00\" --search " +
+                           dir.path().string(),
+                       &out),
+            0)
+      << out;
+  const std::vector<std::string> events = objectsOf(out);
+  auto at = [&](const std::string& text) {
+    for (size_t i = 0; i < events.size(); ++i)
+      if (events[i] == text) return int(i);
+    return -1;
+  };
+  auto opened = [](int t, int channel, const std::string& path) {
+    return "{\"t\":" + std::to_string(t) + ",\"channel\":" + std::to_string(channel) +
+           ",\"event\":\"open\",\"path\":\"" + path + "\"}";
+  };
+  EXPECT_EQ(at(opened(0, 0, first.path)), 0);
+  EXPECT_EQ(at(opened(0, 1, sixth.path)), 1);
+
+  // Every frame shown is at or after the moment (the recordings start three seconds before).
+  const std::regex frame("\"channel\":(\\d),\"event\":\"frame\".*\"time\":(\\d+)");
+  int frames[2] = {};
+  for (const std::string& e : events) {
+    std::smatch m;
+    if (!std::regex_search(e, m, frame)) continue;
+    ++frames[std::stoi(m[1])];
+    EXPECT_GE(std::stoll(m[2]), kQuadStart) << e;
+  }
+  EXPECT_GT(frames[0], 0);
+  EXPECT_GT(frames[1], 0);
+
+  // Channel 0 goes on with camera 1's next recording when its first one ends, then stops; the
+  // run ends when channel 1 has stopped too.
+  int firstStop = -1, secondOpen = -1;
+  for (size_t i = 0; i < events.size(); ++i) {
+    if (firstStop < 0 && events[i].find("\"channel\":0,\"event\":\"stopped\"") != std::string::npos)
+      firstStop = int(i);
+    if (events[i].find("\"path\":\"" + second.path + "\"") != std::string::npos)
+      secondOpen = int(i);
+  }
+  ASSERT_GE(firstStop, 0);
+  EXPECT_EQ(secondOpen, firstStop + 1);
+  EXPECT_NE(events.back().find("\"event\":\"stopped\""), std::string::npos);
+  size_t stops = 0;
+  for (const std::string& e : events) stops += e.find("\"stopped\"") != std::string::npos;
+  EXPECT_EQ(stops, 3u);
+
+  // Nothing found for the cameras asked: a failure that says so.
+  out.clear();
+  EXPECT_EQ(runCommand("TZ=UTC " + std::string(KD_KDTOOL) +
+                           " play --quad --virtual --cameras 3 --time \"2026-01-01 08:00:00\" "
+                           "--search " +
+                           dir.path().string() + " 2>&1",
+                       &out),
+            1);
+  EXPECT_NE(out.find("no matching recording"), std::string::npos) << out;
 }
 
 }  // namespace
