@@ -1,7 +1,8 @@
 #pragma once
 // Dialog 211, "四分割播放": four recordings (or the four cameras of one four-camera recording)
 // in a 2 × 2 grid, kept in step by one four-channel play window. The layout, title and clip
-// marks live in QuadDialogModel and QuadClipMarks; this class wires them to widgets.
+// marks live in QuadDialogModel and QuadClipMarks; this class wires them to widgets. Its face
+// (pictured buttons, speed lamps, background, placing) is quad_dialog_face.cpp.
 #include <QDialog>
 #include <QIcon>
 #include <QPixmap>
