@@ -152,6 +152,17 @@ TEST(KdtoolQuadPlay, ASearchPlaysEachCameraFromTheMomentThenItsNextRecording) {
                        &out),
             1);
   EXPECT_NE(out.find("no matching recording"), std::string::npos) << out;
+  // Five cameras, or a box past 16: refused before anything is searched.
+  for (const char* cameras : {"1,2,3,4,5", "1,17", "1,,2"}) {
+    out.clear();
+    EXPECT_EQ(
+        runCommand(std::string(KD_KDTOOL) + " play --quad --virtual --cameras " + cameras +
+                       " --time \"2026-01-01 08:00:00\" --search " + dir.path().string() + " 2>&1",
+                   &out),
+        1)
+        << cameras;
+    EXPECT_NE(out.find("--cameras"), std::string::npos) << out;
+  }
 }
 
 }  // namespace
