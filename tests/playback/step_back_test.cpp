@@ -17,35 +17,6 @@ struct Variant {
   std::string synth;  // kdtool synth options
 };
 
-// Steps back from the second-to-last frame (showing the last one would end playback) to the
-// first, comparing each shown picture with kdtool decode's.
-void stepBackToTheStart(const std::string& path, const std::string& decoded, bool withCache) {
-  StepRun run(withCache);
-  ASSERT_TRUE(run.session.open(path, 0)) << run.session.player().lastError();
-  RecordingReader& reader = *run.session.player().reader();
-  const int width = reader.pictureWidth(), height = reader.pictureHeight();
-  const uint32_t total = reader.frameCount();
-  const int lastBlock = reader.blockCount() - 1;
-  ASSERT_GT(total, 2u);
-  ASSERT_TRUE(run.stepBack(lastBlock, int(reader.framesInBlock(lastBlock)) - 1, total - 1));
-  for (uint32_t expected = total - 2;; --expected) {
-    SCOPED_TRACE("frame " + std::to_string(expected));
-    ASSERT_EQ(run.session.shown.number, expected);
-    ASSERT_TRUE(run.session.player().isPaused());
-    ASSERT_FALSE(run.session.navigation().stepPending() && !run.session.player().isPaused());
-    ASSERT_EQ(run.session.shown.rgb, readPpm(ppmPath(decoded, expected), width, height));
-    if (expected == 0) break;
-    run.fill();
-    const int before = run.decodes.onPlayWindow;
-    const ShownFrame at = run.session.shown;
-    ASSERT_TRUE(run.stepBack(at.block, at.frame, at.number));
-    if (withCache) EXPECT_EQ(run.decodes.onPlayWindow, before) << "decoded instead of cached";
-  }
-  // Nothing before the first frame.
-  EXPECT_FALSE(run.session.navigation().stepBack(0, 0, 0));
-  EXPECT_FALSE(run.session.stopped());
-}
-
 TEST(StepBack, EveryPictureEqualsKdtoolDecodeWithAndWithoutTheCache) {
   const Variant variants[] = {
       {"avc", "--codec avc --option deblock=1"},
@@ -62,7 +33,8 @@ TEST(StepBack, EveryPictureEqualsKdtoolDecodeWithAndWithoutTheCache) {
     const std::string decoded = decodeToPpm(path, dir.file("ppm"));
     for (bool cache : {true, false}) {
       SCOPED_TRACE(cache ? "cached" : "decoded each step");
-      stepBackToTheStart(path, decoded, cache);
+      StepRun run(cache);
+      stepBackToTheStart(run, path, decoded);
       if (HasFatalFailure()) return;
     }
   }
@@ -75,7 +47,8 @@ TEST(StepBack, ADamagedFrameShowsWhatPlayingFromTheStartShows) {
   // Block 1 frame 4 fails to decode: the AVC decoder drops its pictures until the next key.
   ASSERT_TRUE(damagePayload(path, 1, 4));
   const std::string decoded = decodeToPpm(path, dir.file("ppm"));
-  stepBackToTheStart(path, decoded, true);
+  StepRun run(true);
+  stepBackToTheStart(run, path, decoded);
 }
 
 }  // namespace

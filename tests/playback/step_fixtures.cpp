@@ -85,6 +85,33 @@ void StepRun::fill() {
   decodes.inWorker = false;
 }
 
+void stepBackToTheStart(StepRun& run, const std::string& path, const std::string& decoded,
+                        bool servedFromCache) {
+  const bool withCache = servedFromCache && run.worker != nullptr;
+  ASSERT_TRUE(run.session.open(path, 0)) << run.session.player().lastError();
+  RecordingReader& reader = *run.session.player().reader();
+  const int width = reader.pictureWidth(), height = reader.pictureHeight();
+  const uint32_t total = reader.frameCount();
+  const int lastBlock = reader.blockCount() - 1;
+  ASSERT_GT(total, 2u);
+  ASSERT_TRUE(run.stepBack(lastBlock, int(reader.framesInBlock(lastBlock)) - 1, total - 1));
+  for (uint32_t expected = total - 2;; --expected) {
+    SCOPED_TRACE("frame " + std::to_string(expected));
+    ASSERT_EQ(run.session.shown.number, expected);
+    ASSERT_TRUE(run.session.player().isPaused());
+    ASSERT_EQ(run.session.shown.rgb, readPpm(ppmPath(decoded, expected), width, height));
+    if (expected == 0) break;
+    run.fill();
+    const int before = run.decodes.onPlayWindow;
+    const ShownFrame at = run.session.shown;
+    ASSERT_TRUE(run.stepBack(at.block, at.frame, at.number));
+    if (withCache) EXPECT_EQ(run.decodes.onPlayWindow, before) << "decoded instead of cached";
+  }
+  // Nothing before the first frame.
+  EXPECT_FALSE(run.session.navigation().stepBack(0, 0, 0));
+  EXPECT_FALSE(run.session.stopped());
+}
+
 void synth(const std::string& options, const std::string& path) {
   std::string out;
   ASSERT_EQ(runCommand(std::string(KD_KDTOOL) + " synth " + options + " " + path + " 2>&1", &out),

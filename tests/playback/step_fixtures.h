@@ -63,6 +63,12 @@ struct StepRun {
   ManualWorkerQueue* worker = nullptr;
 };
 
+// Opens `path` and steps back from its second-to-last frame (showing the last one would end
+// playback) to the first, comparing each shown picture with kdtool decode's in `decoded`; with
+// `servedFromCache`, the steps after the first decode nothing on the play window's thread.
+void stepBackToTheStart(StepRun& run, const std::string& path, const std::string& decoded,
+                        bool servedFromCache = true);
+
 // kdtool synth OPTIONS PATH; fails the test on an error.
 void synth(const std::string& options, const std::string& path);
 // kdtool decode into `dir`; returns it.
