@@ -51,5 +51,48 @@ TEST(StepBack, ADamagedFrameShowsWhatPlayingFromTheStartShows) {
   stepBackToTheStart(run, path, decoded);
 }
 
+TEST(StepBack, PreviousBlockScrubbingAndStepsForwardComeFromTheCache) {
+  TempDir dir;
+  const std::string path = dir.file("play.kdz");
+  synth("--codec avc --format 3 --blocks 4 --frames-per-block 9", path);
+  const std::string decoded = decodeToPpm(path, dir.file("ppm"));
+  StepRun run(true);
+  ASSERT_TRUE(run.session.open(path, 0));
+  RecordingReader& reader = *run.session.player().reader();
+  const int width = reader.pictureWidth(), height = reader.pictureHeight();
+  auto expectShown = [&](uint32_t number) {
+    EXPECT_EQ(run.session.shown.number, number);
+    EXPECT_EQ(run.session.shown.rgb, readPpm(ppmPath(decoded, number), width, height)) << number;
+  };
+  // Playing forward fills the cache: block 2 frame 5 is reached decoding each frame once.
+  while (run.session.shown.number < reader.frameNumber(2, 5))
+    run.clock.runUntil(run.clock.now() + 10);
+  const int played = run.decodes.onPlayWindow;
+  EXPECT_EQ(played, int(reader.frameNumber(2, 5)) + 1);
+
+  // "Previous block" while playing, then the slider back into block 2: all from the cache.
+  ASSERT_TRUE(run.session.navigation().previousBlock(2));
+  run.clock.runUntil(run.clock.now() + 10);
+  expectShown(reader.frameNumber(1, 0));
+  ASSERT_TRUE(run.session.player().seek(2, 3));
+  run.clock.runUntil(run.clock.now() + 10);
+  expectShown(reader.frameNumber(2, 3));
+  ASSERT_TRUE(run.session.player().seek(0, 7));
+  run.clock.runUntil(run.clock.now() + 10);
+  expectShown(reader.frameNumber(0, 7));
+  EXPECT_EQ(run.decodes.onPlayWindow, played);
+
+  // Paused there, steps forward too. Past what the cache holds the decoder still stands where
+  // playing left it, so the two frames after decode in step, one each.
+  run.session.navigation().togglePause();
+  for (uint32_t n = reader.frameNumber(0, 8); n <= reader.frameNumber(2, 7); ++n) {
+    run.session.navigation().stepForward();
+    run.clock.runUntil(run.clock.now() + 50);
+    ASSERT_TRUE(run.session.player().isPaused());
+    expectShown(n);
+  }
+  EXPECT_EQ(run.decodes.onPlayWindow, played + 2);
+}
+
 }  // namespace
 }  // namespace kd::testing
