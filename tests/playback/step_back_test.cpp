@@ -40,6 +40,17 @@ TEST(StepBack, EveryPictureEqualsKdtoolDecodeWithAndWithoutTheCache) {
   }
 }
 
+TEST(StepBack, WithTheWorkerOnItsOwnThreadThePicturesStayExact) {
+  TempDir dir;
+  const std::string path = dir.file("threaded.kdz");
+  synth("--codec avc --format 3 --blocks 6 --frames-per-block 9", path);
+  const std::string decoded = decodeToPpm(path, dir.file("ppm"));
+  // The worker races the steps: some are served from the cache, some decoded; all exact.
+  StepRun run(StepRun::Threaded{});
+  stepBackToTheStart(run, path, decoded, false);
+  EXPECT_GT(run.pictures().count(), 0u);
+}
+
 TEST(StepBack, ADamagedFrameShowsWhatPlayingFromTheStartShows) {
   TempDir dir;
   const std::string path = dir.file("damaged.kdz");

@@ -8,6 +8,7 @@
 #include "common/temp_dir.h"
 #include "decode/diagnostics.h"
 #include "decode/dispatch/picture_transfer.h"
+#include "platform/thread_worker_queue.h"
 #include "recording/frame_packet.h"
 
 namespace kd::testing {
@@ -66,6 +67,11 @@ StepRun::StepRun(bool withCache, size_t budget) : session(clock, countedDecoders
   auto queue = std::make_unique<ManualWorkerQueue>();
   worker = queue.get();
   session.player().useStepCache(std::make_unique<StepCache>(std::move(queue), budget));
+}
+
+StepRun::StepRun(Threaded) : session(clock, choosePlayDecoder) {
+  setDiagnosticStream(nullptr);
+  session.player().useStepCache(std::make_unique<StepCache>(std::make_unique<ThreadWorkerQueue>()));
 }
 
 StepRun::~StepRun() {

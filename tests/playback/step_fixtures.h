@@ -50,6 +50,9 @@ class PictureSession : public PlaySession {
 struct StepRun {
   // Without the cache every step decodes; `budget` bounds the cache.
   explicit StepRun(bool withCache, size_t budget = PictureCache::kDefaultBudget);
+  // With the cache filled on a thread of its own, as the player does.
+  struct Threaded {};
+  explicit StepRun(Threaded);
   ~StepRun();  // the decoders' diagnostics, silenced meanwhile, go back to standard output
   // The document's step back from the shown frame (block, frame, number), run to its pause.
   bool stepBack(int block, int frame, uint32_t number);
