@@ -41,19 +41,19 @@ bool CPlayWnd::inSequence(PictureFrame& f) {
 void CPlayWnd::showPicture(PictureFrame& f, int32_t& delay) {
   const int64_t n = numberOf(f);
   shownBlock_ = f.block;
-  const bool cached = stepCache_ && !scanMode_;
-  if (cached) stepCache_->onShown(*reader(), f.block, uint32_t(n));
-  const bool exactInStep = inSequence(f) && run_.exact();
-  if (cached && !exactInStep && stepCache_->pictures().lookup(uint32_t(n), *f.picture(), delay)) {
-    pictureHolds_ = n;
-    return;
+  PictureCache* pictures = stepCache_ && !scanMode_ ? &stepCache_->pictures() : nullptr;
+  if (pictures) {
+    stepCache_->onShown(*reader(), f.block, uint32_t(n));
+    // Decoding in step costs one decode; anything else would cost a run from a block start.
+    const bool exactInStep = inSequence(f) && run_.exact();
+    if (!exactInStep && pictures->lookup(uint32_t(n), *f.picture(), delay)) {
+      pictureHolds_ = n;
+      return;
+    }
   }
-  if (!inSequence(f)) resync(f);
   decodeInSequence(f, true, delay);
-  if (cached && run_.exact()) {
-    PictureCache& pictures = stepCache_->pictures();
-    pictures.insert(pictures.generation(), uint32_t(n), *f.picture(), delay);
-  }
+  if (pictures && run_.exact())
+    pictures->insert(pictures->generation(), uint32_t(n), *f.picture(), delay);
 }
 
 void CPlayWnd::decodeInSequence(PictureFrame& f, bool deblock, int32_t& delay) {
