@@ -142,9 +142,8 @@ class CPlayWnd {
   bool pauseOnMotion_ = false;
   bool motionSuspended_ = false;
 
-  // Where the decoder stands: the frame it decodes next and the frame whose picture the current
-  // packet holds (−1 before the first; kUnknown after a seek), and whether its pictures are exact.
-  static constexpr int64_t kUnknown = -2;
+  // Where the decoder stands: the frame it decodes next, the frame whose picture the current
+  // packet holds (−1: none yet) and whether its pictures are those of a play from the start.
   int64_t decoderNext_ = 0;
   int64_t pictureHolds_ = -1;
   RunExactness run_;
