@@ -53,7 +53,8 @@ struct CKadrelPlayerDoc::Playback {
         navigation(player),
         scan(clock, player, std::move(stopped)) {
     // Exact pictures around the shown frame: steps back and near jumps decode nothing.
-    player.useStepCache(std::make_unique<StepCache>(std::make_unique<ThreadWorkerQueue>()));
+    player.useStepCache(std::make_unique<StepCache>(std::make_unique<ThreadWorkerQueue>(),
+                                                    StepCache::budgetFromEnvironment()));
   }
 
   CPlayWnd player;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <utility>
 
 #include "playback/decode_run.h"
@@ -118,6 +119,16 @@ class Filler {
 };
 
 }  // namespace
+
+size_t StepCache::budgetFromEnvironment() {
+  const char* text = std::getenv("KD_STEP_CACHE_MIB");
+  if (!text || !*text) return PictureCache::kDefaultBudget;
+  char* end = nullptr;
+  const unsigned long long mib = std::strtoull(text, &end, 10);
+  // Beyond 1 TiB is a typing error rather than a wish.
+  if (*end != '\0' || text[0] == '-' || mib > (1ull << 20)) return PictureCache::kDefaultBudget;
+  return size_t(mib) << 20;
+}
 
 StepCache::StepCache(std::unique_ptr<WorkerQueue> worker, size_t budgetBytes)
     : worker_(std::move(worker)), pictures_(budgetBytes) {}

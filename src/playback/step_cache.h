@@ -24,6 +24,9 @@ class StepCache {
   StepCache(const StepCache&) = delete;
   StepCache& operator=(const StepCache&) = delete;
 
+  // The budget KD_STEP_CACHE_MIB names (mebibytes, 0 keeps nothing), else the default.
+  static size_t budgetFromEnvironment();
+
   PictureCache& pictures() { return pictures_; }
   const PictureCache& pictures() const { return pictures_; }
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/temp_dir.h"
@@ -85,6 +87,18 @@ TEST(PictureCache, HoldsAtMostItsBudgetAndEvictsTheFarthestButNeverTheKeptRange)
   PictureCache tiny(kPictureBytes - 1);
   EXPECT_FALSE(tiny.insert(tiny.generation(), 0, pictureOf(0), 0));
   EXPECT_EQ(tiny.bytesHeld(), 0u);
+}
+
+TEST(StepCacheBudget, TheEnvironmentSetsItAndNonsenseKeepsTheDefault) {
+  const size_t fallback = PictureCache::kDefaultBudget;
+  const std::pair<const char*, size_t> cases[] = {
+      {"64", size_t(64) << 20}, {"0", 0}, {"", fallback}, {"12x", fallback}, {"-5", fallback}};
+  for (const auto& [text, budget] : cases) {
+    ::setenv("KD_STEP_CACHE_MIB", text, 1);
+    EXPECT_EQ(StepCache::budgetFromEnvironment(), budget) << text;
+  }
+  ::unsetenv("KD_STEP_CACHE_MIB");
+  EXPECT_EQ(StepCache::budgetFromEnvironment(), fallback);
 }
 
 TEST(StepCacheBound, PausedTheWorkerFillsToTheBudgetKeepingTheShownBlockAndTheOneBefore) {
