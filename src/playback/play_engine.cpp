@@ -131,11 +131,11 @@ void CPlayWnd::killScanTimer() {
   scanTimer_ = 0;
 }
 
-void CPlayWnd::togglePause() {
+void CPlayWnd::togglePause(bool fillCache) {
   if (timerId_) {
     killPaceTimer();
     stopSound();
-    if (frame_) pausedOn(shownBlock_);
+    if (frame_ && fillCache) pausedOn(shownBlock_);
   } else if (frame_) {
     if (stepCache_) stepCache_->stopFilling();
     dueTime_ = clock_.now();

@@ -46,7 +46,9 @@ class CPlayWnd {
 
   bool open(const std::string& path, int speed, bool soundOn);
   void close(bool notify);
-  void togglePause();
+  // Pausing starts filling the step cache around the shown frame unless `fillCache` is false
+  // (the fast scan's short pause between hops).
+  void togglePause(bool fillCache = true);
   bool isPaused() const { return timerId_ == 0; }
   // −4 … 2; takes effect at the next tick.
   void setSpeed(int speed) { speed_ = speed; }

@@ -145,6 +145,25 @@ TEST(StepCacheBound, PausedTheWorkerFillsToTheBudgetKeepingTheShownBlockAndTheOn
   EXPECT_EQ(tiny.pictures().bytesHeld(), 0u);
 }
 
+TEST(StepCacheBound, APauseAsksForAFillButAFastScanHopDoesNot) {
+  TempDir dir;
+  const std::string path = dir.file("hops.kdz");
+  synth("--codec avc --format 3 --blocks 4 --frames-per-block 9", path);
+  StepRun hops(true);
+  ASSERT_TRUE(hops.session.open(path, 3));  // "H x"
+  hops.clock.runUntil(300);
+  ASSERT_TRUE(hops.session.player().isPaused());
+  EXPECT_FALSE(hops.worker->hasPending());
+
+  StepRun paused(true);
+  ASSERT_TRUE(paused.session.open(path, 0));
+  paused.clock.runUntil(300);
+  paused.session.navigation().togglePause();
+  EXPECT_TRUE(paused.worker->hasPending());
+  paused.session.navigation().togglePause();  // playing again: the fill is dropped
+  EXPECT_FALSE(paused.worker->hasPending());
+}
+
 TEST(StepCacheFreshness, AnotherRecordingOrARewrittenFileNeverShowsCachedPictures) {
   TempDir dir;
   const std::string a = dir.file("a.kdz"), b = dir.file("b.kdz");

@@ -20,6 +20,7 @@ class ManualWorkerQueue : public WorkerQueue {
   void submit(Job job) override { pending_ = std::move(job); }
   void cancel() override { pending_ = nullptr; }
   bool runPending();
+  bool hasPending() const { return bool(pending_); }
 
  private:
   Job pending_;
