@@ -15,21 +15,23 @@ namespace {
 struct Variant {
   const char* name;
   std::string synth;  // kdtool synth options
+  const char* file;
 };
 
 TEST(StepBack, EveryPictureEqualsKdtoolDecodeWithAndWithoutTheCache) {
   const Variant variants[] = {
-      {"avc", "--codec avc --option deblock=1"},
-      {"avc-b", "--codec avc --avc-version 3 --b-pictures"},
-      {"avc-nonref", "--codec avc --avc-version 4 --option non-reference=1"},
-      {"dct-mc", "--codec dct-mc"},
-      {"mpeg4", "--codec mpeg4"},
+      {"avc", "--codec avc --format 3 --option deblock=1", "r.kdz"},
+      {"avc-b", "--codec avc --format 3 --avc-version 3 --b-pictures", "r.kdz"},
+      {"avc-nonref", "--codec avc --format 3 --avc-version 4 --option non-reference=1", "r.kdz"},
+      {"dct-mc", "--codec dct-mc --format 7 --resolution 135", "r.ckd"},
+      {"mpeg4", "--codec mpeg4 --format 3", "r.kdz"},
+      {"legacy", "--codec legacy --format 2", "r.kdq"},
   };
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.name);
     TempDir dir;
-    const std::string path = dir.file("r.kdz");
-    synth(v.synth + " --format 3 --blocks 4 --frames-per-block 9 --no-picture-every 7", path);
+    const std::string path = dir.file(v.file);
+    synth(v.synth + " --blocks 4 --frames-per-block 9 --no-picture-every 7", path);
     const std::string decoded = decodeToPpm(path, dir.file("ppm"));
     for (bool cache : {true, false}) {
       SCOPED_TRACE(cache ? "cached" : "decoded each step");
