@@ -43,7 +43,8 @@ class Filler {
     if (last < 0) return;
     centre = std::clamp(centre, 0, last);
     int lo = std::max(0, centre - 1), hi = std::min(last, centre + 1);
-    if (!fill(lo, hi)) return;
+    // A refusal around the centre ends neither direction: the other side may be nearer.
+    if (!fill(lo, hi) && stop_.load()) return;
     bool back = lo > 0, ahead = hi < last;
     while ((back || ahead) && !stop_.load()) {
       if (back) {
@@ -70,23 +71,26 @@ class Filler {
   }
 
   // Decodes blocks [first, last] where not yet held. False when the budget refused a picture,
-  // the job was stopped or the recording could not be read.
+  // the job was stopped or the recording could not be read. Pictures are decoded in order, so
+  // behind the shown frame a refused one may be followed by nearer ones; ahead of it not.
   bool fill(int first, int last) {
     while (first <= last && blockHeld(first)) ++first;
     while (last >= first && blockHeld(last)) --last;
     if (first > last) return true;
     const size_t bytes = packet_.picture()->byteSize();
-    // The nearer end decides: when even it would be refused, nothing of the range is kept.
+    // The nearest frame decides: when even it would be refused, nothing of the range is kept.
     const uint32_t position = pictures_.position();
-    const uint32_t nearer = firstOf(first) > position ? firstOf(first) : lastOf(last);
-    if (!pictures_.wouldKeep(nearer, bytes)) return false;
+    const uint32_t nearest = firstOf(first) > position ? firstOf(first)
+                             : lastOf(last) < position ? lastOf(last)
+                                                       : position;
+    if (!pictures_.wouldKeep(nearest, bytes)) return false;
 
     for (int extra = 0; extra < 3; ++extra) {
       DecodeRun run(reader_, packet_, decoders_);
       const int start = runStartBlock(reader_, first, 0, extra);
       if (!run.start(start)) return false;
       const uint32_t end = lastOf(last);
-      bool reachedFirst = false, settledInTime = false;
+      bool reachedFirst = false, settledInTime = false, refused = false;
       for (;;) {
         if (stop_.load()) return false;
         int32_t delay = 0;
@@ -96,16 +100,14 @@ class Filler {
           reachedFirst = true;
           settledInTime = run.exact();
         }
-        if (run.exact()) {
-          if (!pictures_.insert(generation_, number, *packet_.picture(), delay)) {
-            // Held already is fine; refused means the budget is full of nearer pictures.
-            if (!pictures_.contains(number)) return false;
-          }
+        if (run.exact() && !pictures_.insert(generation_, number, *packet_.picture(), delay)) {
+          refused = true;
+          if (number > pictures_.position()) return false;
         }
         if (number >= end) break;
         if (!run.readNext()) return false;
       }
-      if (settledInTime || start == 0) return true;
+      if (settledInTime || start == 0) return !refused;
     }
     return true;
   }

@@ -138,6 +138,24 @@ TEST(StepCacheBound, PausedTheWorkerFillsToTheBudgetKeepingTheShownBlockAndTheOn
   EXPECT_TRUE(run.pictures().contains(shown));
   EXPECT_TRUE(run.pictures().contains(shown - 1));
 
+  // Four pictures beyond the two blocks kept: the nearest on either side are filled.
+  StepRun near(true, 22 * picture);
+  ASSERT_TRUE(near.session.open(path, 0));
+  ASSERT_TRUE(near.stepBack(4, 3, reader.frameNumber(4, 3)));
+  near.fill();
+  EXPECT_EQ(near.pictures().count(), 22u);
+  const uint32_t at = reader.frameNumber(4, 2);
+  const uint32_t keptFirst = reader.frameNumber(3, 0), keptLast = reader.frameNumber(5, 0) - 1;
+  uint32_t farthestHeld = 0, nearestMissing = ~0u;
+  for (uint32_t n = 0; n < reader.frameCount(); ++n) {
+    const uint32_t d = n >= keptFirst && n <= keptLast ? 0 : distanceTo(n, at);
+    if (near.pictures().contains(n))
+      farthestHeld = std::max(farthestHeld, d);
+    else
+      nearestMissing = std::min(nearestMissing, d);
+  }
+  EXPECT_LE(farthestHeld, nearestMissing);
+
   // A budget below one picture: nothing held, every step decodes, and the pictures stay right.
   const std::string decoded = decodeToPpm(path, dir.file("ppm"));
   StepRun tiny(true, picture - 1);
