@@ -13,11 +13,13 @@
 #include "platform/big5_text.h"
 #include "platform/clock.h"
 #include "platform/folder.h"
+#include "platform/thread_worker_queue.h"
 #include "playback/fast_scan.h"
 #include "playback/play_engine.h"
 #include "playback/play_navigation.h"
 #include "playback/player_title.h"
 #include "playback/qt/dib_presenter.h"
+#include "playback/step_cache.h"
 #include "playback/surface_capture.h"
 #include "recording/recording_reader.h"
 #include "recording/snapshot_image.h"
@@ -49,7 +51,11 @@ struct CKadrelPlayerDoc::Playback {
            std::function<void()> stopped)
       : player(parent, clock, choosePlayDecoder, std::move(sound)),
         navigation(player),
-        scan(clock, player, std::move(stopped)) {}
+        scan(clock, player, std::move(stopped)) {
+    // Exact pictures around the shown frame: steps back and near jumps decode nothing.
+    player.useStepCache(std::make_unique<StepCache>(std::make_unique<ThreadWorkerQueue>(),
+                                                    StepCache::budgetFromEnvironment()));
+  }
 
   CPlayWnd player;
   PlayNavigation navigation;

@@ -16,7 +16,7 @@ FastScan::~FastScan() {
 
 bool FastScan::onFrameShown(const PictureFrame& frame) {
   if (!isScanSpeed(speed_)) return false;
-  player_.togglePause();
+  player_.togglePause(false);  // half a second between hops: nothing to fill the cache for
   const int block = frame.block;
   const uint32_t generation = generation_;
   std::weak_ptr<bool> alive = alive_;

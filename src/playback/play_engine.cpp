@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "playback/block_search.h"
+#include "playback/step_cache.h"
 #include "recording/recording_reader.h"
 
 namespace kd {
@@ -71,6 +72,11 @@ bool CPlayWnd::openRecording(const std::string& path) {
     close(false);
     return fail(reason.empty() ? "no decoder for this recording" : reason);
   }
+  // A fresh decoder and a cleared picture: exactly a play from the start.
+  decoderNext_ = 0;
+  pictureHolds_ = -1;
+  run_ = RunExactness{true};
+  if (stepCache_) stepCache_->attach(path, decoderFactory_, width, height);
   return true;
 }
 
@@ -91,9 +97,12 @@ void CPlayWnd::close(bool notify) {
   // The scan timer is killed too: left running it would fire into an empty window for nothing.
   killScanTimer();
   stopSound();
+  if (stepCache_) stepCache_->detach();
   frame_.reset();
   scratch_.reset();
   decoder_.reset();
+  decoderNext_ = 0;
+  pictureHolds_ = -1;
   speed_ = 0;
   soundOn_ = false;
   dueTime_ = 0;
@@ -122,11 +131,13 @@ void CPlayWnd::killScanTimer() {
   scanTimer_ = 0;
 }
 
-void CPlayWnd::togglePause() {
+void CPlayWnd::togglePause(bool fillCache) {
   if (timerId_) {
     killPaceTimer();
     stopSound();
+    if (frame_ && fillCache) pausedOn(shownBlock_);
   } else if (frame_) {
+    if (stepCache_) stepCache_->stopFilling();
     dueTime_ = clock_.now();
     startPaceTimer();
   }
@@ -171,11 +182,19 @@ bool CPlayWnd::readNext(PictureFrame& packet) {
 bool CPlayWnd::skipKind3(bool compareSawNoMotion) {
   PictureFrame& f = *frame_;
   if (frame_flags::codecFamily(f.flags) != 4 || !(speed_ > 0 || compareSawNoMotion)) return true;
+  if (f.kind != 3) return true;
+  const int64_t passed = numberOf(f);
   while (f.kind == 3) {
     if (!readNext(f)) {
       close(true);
       return false;
     }
+  }
+  // The decoder goes on with the frame after those passed, no longer as a play from the start.
+  if (decoderNext_ == passed) {
+    decoderNext_ = numberOf(f);
+    pictureHolds_ = decoderNext_ - 1;
+    run_.tainted = true;
   }
   return true;
 }
@@ -204,7 +223,7 @@ void CPlayWnd::step() {
   }
   previousTimeStamp_ = f.timeStamp;
   int32_t delay = 0;
-  decodePicture(f, true, delay);
+  showPicture(f, delay);
 
   bool sawMotion = false;
   if (scanMode_) {
@@ -252,7 +271,7 @@ void CPlayWnd::onSoundBufferDone(bool atMostOneQueued) {
   while (f.audioSize == 0) {
     previousTimeStamp_ = f.timeStamp;
     int32_t delay = 0;
-    decodePicture(f, false, delay);
+    decodeInSequence(f, false, delay);
     if (frame_flags::codecFamily(f.flags) == 4) {
       frameInterval_ = std::min(uint32_t(delay), kMaxFrameInterval);
     }
@@ -285,12 +304,14 @@ bool CPlayWnd::seek(int block, int n) {
   if (!frame_ || block < 0 || n < 0) return false;
   RecordingReader& r = *reader();
   PictureFrame& s = *scratch_;
-  // The decoder sees every frame from the block's first one, to rebuild inter-coded pictures.
-  bool ok = r.readFrame(s, block, 0);
-  for (int i = 0; ok && i < n; ++i) {
-    int32_t delay = 0;
-    decodePicture(s, false, delay);
-    ok = readNext(s);
+  // Only the record is read here: the step that shows it finds its picture in the cache or
+  // decodes up to it. A frame number past the block's end counts on into the blocks after it.
+  bool ok;
+  if (uint32_t(n) < r.framesInBlock(block)) {
+    ok = r.readFrame(s, block, n);
+  } else {
+    ok = r.readFrame(s, block, 0);
+    for (int i = 0; ok && i < n; ++i) ok = readNext(s);
   }
   if (!ok) {
     restoreCursor();
@@ -312,8 +333,6 @@ bool CPlayWnd::seekToTime(int64_t t) {
   bool ok = r.readFrame(s, mid, 0);
   const uint32_t framesInBlock = r.framesInBlock(mid);
   for (uint32_t k = 0; ok; ++k) {
-    int32_t delay = 0;
-    decodePicture(s, false, delay);
     if (r.secondsAt(s.timeStamp) > t || k + 1 >= framesInBlock) break;
     ok = readNext(s);
   }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "playback/decode_run.h"
 #include "playback/engine_clock.h"
 #include "playback/motion_comparison.h"
 #include "playback/motion_zones.h"
@@ -18,6 +19,7 @@
 namespace kd {
 
 class RecordingReader;
+class StepCache;
 
 class CPlayWnd {
  public:
@@ -44,7 +46,9 @@ class CPlayWnd {
 
   bool open(const std::string& path, int speed, bool soundOn);
   void close(bool notify);
-  void togglePause();
+  // Pausing starts filling the step cache around the shown frame unless `fillCache` is false
+  // (the fast scan's short pause between hops).
+  void togglePause(bool fillCache = true);
   bool isPaused() const { return timerId_ == 0; }
   // −4 … 2; takes effect at the next tick.
   void setSpeed(int speed) { speed_ = speed; }
@@ -78,6 +82,11 @@ class CPlayWnd {
   // The sound output finished a buffer (the wave-output completion message).
   void onSoundBufferDone(bool atMostOneQueued);
 
+  // Keeps exact pictures around the shown frame, so stepping back and near jumps show them
+  // without decoding; applies from the next open. Null: every picture is decoded.
+  void useStepCache(std::unique_ptr<StepCache> cache);
+  StepCache* stepCache() { return stepCache_.get(); }
+
  private:
   bool openRecording(const std::string& path);
   bool fail(const std::string& reason);
@@ -87,6 +96,15 @@ class CPlayWnd {
   void onPaceTick();
   void step();
   bool decodePicture(PictureFrame& packet, bool deblock, int32_t& delay);
+  // The picture of the frame about to be shown: from the cache, or decoded in step with a play
+  // from the recording's start (the decoder is brought there first when it is elsewhere).
+  void showPicture(PictureFrame& f, int32_t& delay);
+  // Decodes f as the record after the decoder's last one; without deblocking for frames not shown.
+  void decodeInSequence(PictureFrame& f, bool deblock, int32_t& delay);
+  void resync(PictureFrame& f);
+  bool inSequence(PictureFrame& f);
+  int64_t numberOf(const PictureFrame& f);
+  void pausedOn(int block);
   bool readNext(PictureFrame& packet);
   bool skipKind3(bool compareSawNoMotion);
   void feedSound();
@@ -125,6 +143,14 @@ class CPlayWnd {
   bool motionNow_ = false;
   bool pauseOnMotion_ = false;
   bool motionSuspended_ = false;
+
+  // Where the decoder stands: the frame it decodes next, the frame whose picture the current
+  // packet holds (−1: none yet) and whether its pictures are those of a play from the start.
+  int64_t decoderNext_ = 0;
+  int64_t pictureHolds_ = -1;
+  RunExactness run_;
+  int shownBlock_ = 0;
+  std::unique_ptr<StepCache> stepCache_;
 };
 
 }  // namespace kd
