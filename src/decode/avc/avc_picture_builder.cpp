@@ -1,6 +1,8 @@
 #include "decode/avc/avc_picture_builder.h"
 
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "decode/avc/avc_edge_strength.h"
 #include "decode/avc/avc_inter_pred.h"
@@ -186,11 +188,15 @@ void PictureBuilder::makeRecord(int mbx, int mby, const MacroblockData& mb,
   r.isDirect = mb.direct;
   r.cbp = mb.cbp;
   if (mb.type == kMbForward || mb.type == kMbBackward) {
-    int w, h;
-    split(mb.mvX, w, h);
-    r.mvX = int8_t(w), r.halfX = int8_t(h);
-    split(mb.mvY, w, h);
-    r.mvY = int8_t(w), r.halfY = int8_t(h);
+    // One store for the four vector bytes: the loop filter compares them as one word.
+    int wx, hx, wy, hy;
+    split(mb.mvX, wx, hx);
+    split(mb.mvY, wy, hy);
+    static_assert(offsetof(MacroblockRecord, halfY) == 3);
+    const uint32_t vector = uint8_t(wx) | uint32_t(uint8_t(wy)) << 8 | uint32_t(uint8_t(hx)) << 16 |
+                            uint32_t(uint8_t(hy)) << 24;
+    static_assert(std::is_trivially_copyable_v<MacroblockRecord>);
+    std::memcpy(static_cast<void*>(&r), &vector, 4);
   } else if (mb.type == kMbSkipOrDirect && mb.direct) {
     const MacroblockRecord& col = store_.recordsA()[size_t(mby) * store_.mbCols() + mbx];
     int fx, fy, bx, by, w, h;
