@@ -3,7 +3,8 @@
 // pictures, frame count and about the same bit rate with one thread. Two streams: the
 // generator's default, and one coded with "prefer-still" off, whose neighbouring vectors mostly
 // differ, so most macroblock edges are filtered (the loop filter's worst case).
-// Usage: bench_avc_decode [FRAMES] [QUANT] [--no-peer]
+// Usage: bench_avc_decode [FRAMES] [QUANT] [--no-peer] [--rounds=N] [--varied]
+//        (--varied: only the varied-vector stream; --rounds: turns taken, 7 by default)
 //        bench_avc_decode [FRAMES] [QUANT] [ROUNDS] --profile[=varied]   (decoding only)
 #include <algorithm>
 #include <cstdio>
@@ -135,7 +136,12 @@ int main(int argc, char** argv) {
   const bool wanted = !has("--no-peer");
   const std::string yuv = (dir / "scene.yuv").string();
   std::vector<Stream> streams;
+  const bool onlyVaried = has("--varied");
+  int rounds = 7;
+  for (const std::string& f : flags)
+    if (f.rfind("--rounds=", 0) == 0) rounds = std::max(1, std::atoi(f.c_str() + 9));
   for (bool varied : {false, true}) {
+    if (onlyVaried && !varied) continue;
     streams.push_back(makeStream(varied ? "varied vectors" : "default", frames, quant, varied,
                                  wanted ? yuv : ""));
     Stream& s = streams.back();
@@ -164,7 +170,7 @@ int main(int argc, char** argv) {
   // Rounds that take turns, each figure the best of its rounds: the machine is shared, and
   // taking turns keeps a busy spell from favouring one side.
   std::vector<Figures> figures(streams.size());
-  for (int round = 0; round < 7; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     for (size_t k = 0; k < streams.size(); ++k) {
       const Stream& s = streams[k];
       Figures& f = figures[k];

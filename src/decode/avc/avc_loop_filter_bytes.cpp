@@ -10,6 +10,7 @@
 
 #include <cstring>
 
+#include "decode/avc/avc_byte_transpose.h"
 #include "decode/avc/avc_tables.h"
 
 namespace kd::avc::sse2 {
@@ -215,6 +216,36 @@ __attribute__((always_inline)) inline void filterEdge(uint8_t* q, uint8_t* qv, i
   rows.store(0, e.q0);
 }
 
+// Both vertical edges of U and V from one transpose: rows 0-7 of U, then of V, are the lanes
+// of columns -8..7 (edge 0 has a left neighbour, so the eight samples left of the block are
+// there to read). The chroma filters change only p0 and q0, columns -1, 0, 3 and 4; columns
+// -2..5 go back.
+template <Kind kind>
+__attribute__((always_inline)) inline void filterChromaVertical(uint8_t* u, uint8_t* v, int stride,
+                                                                const EdgeSet& set,
+                                                                const Thresholds& th) {
+  __m128i rows[16], c[16];  // column k - 8 in c[k]
+  for (int i = 0; i < 16; ++i)
+    rows[i] =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>((i < 8 ? u : v) + (i & 7) * stride - 8));
+  transpose::rowsToColumns16(rows, c);
+  EdgeBytes e0{c[5], c[6], c[7], c[8], c[9], c[10]};
+  bool changed = filterWeak<kind>(e0, th, spreadEdge<0>(set.live), spreadEdge<0>(set.tc0));
+  if (changed) c[7] = e0.p0, c[8] = e0.q0;
+  if (set.bits & 0xF0) {
+    EdgeBytes e1{c[9], c[10], c[11], c[12], c[13], c[14]};
+    if (filterWeak<kind>(e1, th, spreadEdge<1>(set.live), spreadEdge<1>(set.tc0)))
+      c[11] = e1.p0, c[12] = e1.q0, changed = true;
+  }
+  if (!changed) return;
+  transpose::columnsToRows8(c + 6, rows);
+  for (int m = 0; m < 8; ++m) {
+    uint8_t* row = (m < 4 ? u : v) + (2 * m & 7) * stride - 2;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), rows[m]);
+    _mm_storeh_pd(reinterpret_cast<double*>(row + stride), _mm_castsi128_pd(rows[m]));
+  }
+}
+
 template <Kind kind>
 void filterChromaIn(uint8_t* u, uint8_t* v, int stride, uint64_t vertical, uint64_t horizontal,
                     int quant) {
@@ -222,8 +253,10 @@ void filterChromaIn(uint8_t* u, uint8_t* v, int stride, uint64_t vertical, uint6
   const EdgeSet set(_mm_unpacklo_epi64(_mm_cvtsi64_si128(int64_t(vertical)),
                                        _mm_cvtsi64_si128(int64_t(horizontal))),
                     th);
-  filterEdge<kind, 0, 0>(u, v, stride, set, th);
-  filterEdge<kind, 0, 1>(u + 4, v + 4, stride, set, th);
+  if (set.bits & 0xF)
+    filterChromaVertical<kind>(u, v, stride, set, th);
+  else
+    filterEdge<kind, 0, 1>(u + 4, v + 4, stride, set, th);
   filterEdge<kind, 1, 2>(u, v, stride, set, th);
   filterEdge<kind, 1, 3>(u + 4 * stride, v + 4 * stride, stride, set, th);
 }

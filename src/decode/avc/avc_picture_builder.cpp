@@ -1,6 +1,8 @@
 #include "decode/avc/avc_picture_builder.h"
 
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "decode/avc/avc_edge_strength.h"
 #include "decode/avc/avc_inter_pred.h"
@@ -186,11 +188,15 @@ void PictureBuilder::makeRecord(int mbx, int mby, const MacroblockData& mb,
   r.isDirect = mb.direct;
   r.cbp = mb.cbp;
   if (mb.type == kMbForward || mb.type == kMbBackward) {
-    int w, h;
-    split(mb.mvX, w, h);
-    r.mvX = int8_t(w), r.halfX = int8_t(h);
-    split(mb.mvY, w, h);
-    r.mvY = int8_t(w), r.halfY = int8_t(h);
+    // One store for the four vector bytes: the loop filter compares them as one word.
+    int wx, hx, wy, hy;
+    split(mb.mvX, wx, hx);
+    split(mb.mvY, wy, hy);
+    static_assert(offsetof(MacroblockRecord, halfY) == 3);
+    const uint32_t vector = uint8_t(wx) | uint32_t(uint8_t(wy)) << 8 | uint32_t(uint8_t(hx)) << 16 |
+                            uint32_t(uint8_t(hy)) << 24;
+    static_assert(std::is_trivially_copyable_v<MacroblockRecord>);
+    std::memcpy(static_cast<void*>(&r), &vector, 4);
   } else if (mb.type == kMbSkipOrDirect && mb.direct) {
     const MacroblockRecord& col = store_.recordsA()[size_t(mby) * store_.mbCols() + mbx];
     int fx, fy, bx, by, w, h;
@@ -216,6 +222,20 @@ void PictureBuilder::makeRecord(int mbx, int mby, const MacroblockData& mb,
   }
 }
 
+namespace {
+
+// The right columns of a macroblock's planes; inlined, so that the constant strides of the
+// macroblock's own buffers spare the address arithmetic of every load.
+__attribute__((always_inline)) inline void rightColumns(const uint8_t* y, const uint8_t* u,
+                                                        const uint8_t* v, int ys, int cs,
+                                                        uint8_t colY[16], uint8_t colU[8],
+                                                        uint8_t colV[8]) {
+  for (int k = 0; k < 16; ++k) colY[k] = y[15 + k * ys];
+  for (int k = 0; k < 8; ++k) colU[k] = u[7 + k * cs], colV[k] = v[7 + k * cs];
+}
+
+}  // namespace
+
 void PictureBuilder::updateLines(int mbx, const PlaneView& y, const PlaneView& u,
                                  const PlaneView& v) {
   LineBuffers& lines = store_.lines();
@@ -229,10 +249,10 @@ void PictureBuilder::updateLines(int mbx, const PlaneView& y, const PlaneView& u
   // Gathered into locals first: byte stores straight into the line buffers could alias the
   // planes and force every pointer to be reloaded.
   uint8_t colY[16], colU[8], colV[8];
-  const uint8_t *ya = y.at + 15, *ua = u.at + 7, *va = v.at + 7;
-  const int ys = y.stride, cs = u.stride;
-  for (int k = 0; k < 16; ++k) colY[k] = ya[k * ys];
-  for (int k = 0; k < 8; ++k) colU[k] = ua[k * cs], colV[k] = va[k * cs];
+  if (y.stride == 16 && u.stride == 8)  // the macroblock's own buffers
+    rightColumns(y.at, u.at, v.at, 16, 8, colY, colU, colV);
+  else
+    rightColumns(y.at, u.at, v.at, y.stride, u.stride, colY, colU, colV);
   std::memcpy(lines.colY, colY, 16);
   std::memcpy(lines.colU, colU, 8);
   std::memcpy(lines.colV, colV, 8);

@@ -84,26 +84,28 @@ void averageTwoSimd(const uint8_t* s, int step, int stride, uint8_t* d, int roun
   }
 }
 
-inline __m128i sumFour(__m128i a, __m128i b, __m128i c, __m128i e, __m128i bias, bool high) {
+// a[x] + a[x + 1] of one row in 16-bit lanes: samples 0-7 in lo, 8-15 in hi.
+template <int N>
+inline void pairSums(const uint8_t* a, __m128i& lo, __m128i& hi) {
   const __m128i zero = _mm_setzero_si128();
-  auto widen = [&](__m128i v) {
-    return high ? _mm_unpackhi_epi8(v, zero) : _mm_unpacklo_epi8(v, zero);
-  };
-  const __m128i sum =
-      _mm_add_epi16(_mm_add_epi16(widen(a), widen(b)), _mm_add_epi16(widen(c), widen(e)));
-  return _mm_srli_epi16(_mm_add_epi16(sum, bias), 2);
+  const __m128i p = load<N>(a), q = load<N>(a + 1);
+  lo = _mm_add_epi16(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero));
+  hi = N == 16 ? _mm_add_epi16(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero)) : zero;
 }
 
+// Each row's pair sums serve twice, as the lower row of one output row and the upper of the next.
 template <int N>
 void averageBothSimd(const uint8_t* s, int stride, uint8_t* d, int bias) {
   const __m128i b16 = _mm_set1_epi16(int16_t(bias));
+  __m128i upLo, upHi;
+  pairSums<N>(s, upLo, upHi);
   for (int y = 0; y < N; ++y) {
-    const uint8_t* a = s + std::ptrdiff_t(y) * stride;
-    const __m128i p = load<N>(a), q = load<N>(a + 1), r = load<N>(a + stride),
-                  t = load<N>(a + stride + 1);
-    const __m128i lo = sumFour(p, q, r, t, b16, false);
-    const __m128i hi = N == 16 ? sumFour(p, q, r, t, b16, true) : _mm_setzero_si128();
+    __m128i downLo, downHi;
+    pairSums<N>(s + std::ptrdiff_t(y + 1) * stride, downLo, downHi);
+    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(upLo, downLo), b16), 2);
+    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(upHi, downHi), b16), 2);
     store<N>(d + std::ptrdiff_t(y) * stride, _mm_packus_epi16(lo, hi));
+    upLo = downLo, upHi = downHi;
   }
 }
 #endif
