@@ -28,8 +28,12 @@ class ClipFlows : public PlayerFixture {
     click(1002);  // the bottom row
     click(1005);  // paused, so the marks fall on chosen frames
   }
+  // A seek plays on from the frame it reaches; the step asked for at once pauses playback right
+  // after that frame, so two marks in a row fall on the same frame.
   void goTo(int block, int frame) {
     document().seek(block, frame);
+    document().stepForward();
+    ASSERT_TRUE(waitFor([&] { return document().isPaused(); }));
     ASSERT_TRUE(waitFor(
         [&] { return document().currentBlock() == block && document().currentFrame() == frame; }));
   }

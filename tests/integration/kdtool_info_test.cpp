@@ -1,10 +1,10 @@
 // kdtool info and frames: the JSON contract and the failure line, on generator recordings.
 #include <gtest/gtest.h>
 
-#include <regex>
-
+#include "common/json_text.h"
 #include "common/temp_dir.h"
 
+using kd::testing::jsonInt;
 using kd::testing::runCommand;
 using kd::testing::TempDir;
 
@@ -18,14 +18,6 @@ std::string kdtool(const std::string& args, int* status = nullptr, bool withStde
   return out;
 }
 
-// The integer value of "key": in a flat JSON text (first occurrence).
-long long jsonInt(const std::string& json, const std::string& key) {
-  std::smatch m;
-  std::regex re("\"" + key + "\":(-?[0-9]+)");
-  if (!std::regex_search(json, m, re)) return -999999;
-  return std::stoll(m[1]);
-}
-
 }  // namespace
 
 TEST(KdtoolInfo, JsonDescribesEveryFormat) {
@@ -35,9 +27,9 @@ TEST(KdtoolInfo, JsonDescribesEveryFormat) {
     const char* name;
     int version;
     const char* variant;
-  } cases[] = {{"0", "a.kd", 0, "null"},           {"1", "a.kdx", 1, "null"},
-               {"2", "a.kdq", 2, "null"},          {"3", "a.kdz", 3, "\"short\""},
-               {"3long", "b.kdz", 3, "\"long\""},  {"7", "a.ckd", 7, "null"},
+  } cases[] = {{"0", "a.kd", 0, "null"},          {"1", "a.kdx", 1, "null"},
+               {"2", "a.kdq", 2, "null"},         {"3", "a.kdz", 3, "\"short\""},
+               {"3long", "b.kdz", 3, "\"long\""}, {"7", "a.ckd", 7, "null"},
                {"8", "quad.bin", 8, "null"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -58,11 +50,30 @@ TEST(KdtoolInfo, JsonDescribesEveryFormat) {
     EXPECT_EQ(jsonInt(json, "time_base"), 1000);
     // Formats 0–2 carry the GMT offset only from revision 257 on.
     EXPECT_EQ(jsonInt(json, "gmt_offset"), c.version <= 2 ? 0 : -5);
-    for (const char* key : {"path", "revision", "data_offset", "flags", "reserved", "camera", "card",
-                            "resolution_code", "spare1", "spare2", "spare3", "stream_word",
-                            "end_time", "file_length", "source_key", "camera_name", "card_name",
-                            "host_name", "channel_camera_names", "channel_card_names",
-                            "coded_width", "coded_height", "display_width", "display_height",
+    for (const char* key : {"path",
+                            "revision",
+                            "data_offset",
+                            "flags",
+                            "reserved",
+                            "camera",
+                            "card",
+                            "resolution_code",
+                            "spare1",
+                            "spare2",
+                            "spare3",
+                            "stream_word",
+                            "end_time",
+                            "file_length",
+                            "source_key",
+                            "camera_name",
+                            "card_name",
+                            "host_name",
+                            "channel_camera_names",
+                            "channel_card_names",
+                            "coded_width",
+                            "coded_height",
+                            "display_width",
+                            "display_height",
                             "blocks"}) {
       EXPECT_NE(json.find(std::string("\"") + key + "\":"), std::string::npos) << key;
     }
@@ -107,9 +118,8 @@ TEST(KdtoolInfo, FailuresGiveOneLineAndExitOne) {
   bytes.resize(bytes.size() - 100);
   kd::testing::writeFileBytes(dir.file("cut.kdz"), bytes);
   std::string err;
-  rc = runCommand(std::string(KD_KDTOOL) + " frames --json " + dir.file("cut.kdz") +
-                      " 2>&1 >/dev/null",
-                  &err);
+  rc = runCommand(
+      std::string(KD_KDTOOL) + " frames --json " + dir.file("cut.kdz") + " 2>&1 >/dev/null", &err);
   EXPECT_EQ(rc, 0);
   EXPECT_NE(err.find("reading stopped after 9 frames at block 1 frame 4"), std::string::npos)
       << err;

@@ -1,14 +1,14 @@
 // kdtool verify: generator recordings pass; damaged ones name the faulty frame.
 #include <gtest/gtest.h>
 
-#include <regex>
-
+#include "common/json_text.h"
 #include "common/temp_dir.h"
 #include "recording/byte_order.h"
 #include "recording/frame_packet.h"
 #include "recording/recording_reader.h"
 #include "synth/base/recording_writer.h"
 
+using kd::testing::jsonInt;
 using kd::testing::readFileBytes;
 using kd::testing::runCommand;
 using kd::testing::TempDir;
@@ -20,12 +20,6 @@ std::string kdtool(const std::string& args, int* status) {
   std::string out;
   *status = runCommand(std::string(KD_KDTOOL) + " " + args + " 2>/dev/null", &out);
   return out;
-}
-
-long long jsonInt(const std::string& json, const std::string& key) {
-  std::smatch m;
-  if (!std::regex_search(json, m, std::regex("\"" + key + "\":(-?[0-9]+)"))) return -999999;
-  return std::stoll(m[1]);
 }
 
 kd::RecordingReader* openReader(const std::string& path, kd::RecordingReader& reader) {
