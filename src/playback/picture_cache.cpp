@@ -1,5 +1,6 @@
 #include "playback/picture_cache.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -68,15 +69,15 @@ std::map<uint32_t, PictureCache::Entry>::iterator PictureCache::farthest() {
   return distance(first->first) > distance(last->first) ? first : last;
 }
 
-bool PictureCache::roomFor(uint32_t number, size_t bytes) const {
-  if (bytes > budget_) return false;
+bool PictureCache::roomFor(uint32_t number, size_t bytes, size_t limit) const {
+  if (bytes > limit) return false;
   size_t held = held_;
-  if (held + bytes <= budget_) return true;
+  if (held + bytes <= limit) return true;
   // Evicting from the ends, nearest last: enough must go that are farther than `number`.
   const uint32_t own = distance(number);
   auto lo = entries_.begin();
   auto hi = entries_.end();
-  while (lo != hi && held + bytes > budget_) {
+  while (lo != hi && held + bytes > limit) {
     auto top = std::prev(hi);
     const bool takeLow = distance(lo->first) > distance(top->first);
     auto victim = takeLow ? lo : top;
@@ -87,7 +88,7 @@ bool PictureCache::roomFor(uint32_t number, size_t bytes) const {
     else
       hi = top;
   }
-  return held + bytes <= budget_;
+  return held + bytes <= limit;
 }
 
 void PictureCache::evictDownTo(size_t bytes) {
@@ -100,20 +101,33 @@ void PictureCache::evictDownTo(size_t bytes) {
 
 bool PictureCache::insert(uint64_t generation, uint32_t number, const DecodedPicture& picture,
                           int32_t delay) {
-  const size_t bytes = picture.byteSize();
   std::lock_guard<std::mutex> lock(mutex_);
+  return insertWithin(budget_, generation, number, picture, delay);
+}
+
+bool PictureCache::insertWhilePlaying(uint64_t generation, uint32_t number,
+                                      const DecodedPicture& picture, int32_t delay) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const size_t kept = size_t(keepLast_ >= keepFirst_ ? keepLast_ - keepFirst_ + 2 : 1);
+  return insertWithin(std::min(budget_, kept * picture.byteSize()), generation, number, picture,
+                      delay);
+}
+
+bool PictureCache::insertWithin(size_t limit, uint64_t generation, uint32_t number,
+                                const DecodedPicture& picture, int32_t delay) {
+  const size_t bytes = picture.byteSize();
   if (generation != generation_) return false;
   if (entries_.count(number)) return true;
-  if (!roomFor(number, bytes)) return false;
+  if (!roomFor(number, bytes, limit)) return false;
   // An evicted buffer is reused: playing on with a full cache allocates nothing.
   std::vector<uint8_t> buffer;
-  while (held_ + bytes > budget_) {
+  while (held_ + bytes > limit) {
     auto victim = farthest();
     held_ -= victim->second.pixels.capacity();
     if (buffer.capacity() < bytes) buffer = std::move(victim->second.pixels);
     entries_.erase(victim);
   }
-  if (held_ + buffer.capacity() > budget_) buffer = {};
+  if (held_ + buffer.capacity() > limit) buffer = {};
   buffer.resize(bytes);
   std::memcpy(buffer.data(), picture.pixels(), bytes);
   held_ += buffer.capacity();
@@ -147,7 +161,7 @@ bool PictureCache::containsAll(uint32_t first, uint32_t last) const {
 
 bool PictureCache::wouldKeep(uint32_t number, size_t bytes) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return entries_.count(number) != 0 || roomFor(number, bytes);
+  return entries_.count(number) != 0 || roomFor(number, bytes, budget_);
 }
 
 }  // namespace kd

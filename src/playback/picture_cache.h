@@ -39,6 +39,11 @@ class PictureCache {
   // Stores a copy of `picture` with the delay its decode reported. False when refused (older
   // generation, or nearer pictures fill the budget). A number already held is left as it is.
   bool insert(uint64_t generation, uint32_t number, const DecodedPicture& picture, int32_t delay);
+  // The same while playing forward, holding no more than the kept range and one picture: the
+  // rest of the budget is the paused fill's, and filling it from playback would fault in fresh
+  // pages at every frame. Buffers of pictures left behind are reused.
+  bool insertWhilePlaying(uint64_t generation, uint32_t number, const DecodedPicture& picture,
+                          int32_t delay);
   // Copies the picture of `number` into `out` (of the same size).
   bool lookup(uint32_t number, DecodedPicture& out, int32_t& delay) const;
   bool contains(uint32_t number) const;
@@ -55,7 +60,9 @@ class PictureCache {
   uint32_t distance(uint32_t number) const;
   // The held number farthest from the position; the map must not be empty.
   std::map<uint32_t, Entry>::iterator farthest();
-  bool roomFor(uint32_t number, size_t bytes) const;
+  bool roomFor(uint32_t number, size_t bytes, size_t limit) const;
+  bool insertWithin(size_t limit, uint64_t generation, uint32_t number,
+                    const DecodedPicture& picture, int32_t delay);
   void evictDownTo(size_t bytes);
 
   mutable std::mutex mutex_;

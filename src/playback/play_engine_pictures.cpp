@@ -52,8 +52,12 @@ void CPlayWnd::showPicture(PictureFrame& f, int32_t& delay) {
     }
   }
   decodeInSequence(f, true, delay);
-  if (pictures && run_.exact())
-    pictures->insert(pictures->generation(), uint32_t(n), *f.picture(), delay);
+  if (pictures && run_.exact()) {
+    if (isPaused())
+      pictures->insert(pictures->generation(), uint32_t(n), *f.picture(), delay);
+    else
+      pictures->insertWhilePlaying(pictures->generation(), uint32_t(n), *f.picture(), delay);
+  }
 }
 
 void CPlayWnd::decodeInSequence(PictureFrame& f, bool deblock, int32_t& delay) {

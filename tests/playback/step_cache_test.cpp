@@ -89,6 +89,27 @@ TEST(PictureCache, HoldsAtMostItsBudgetAndEvictsTheFarthestButNeverTheKeptRange)
   EXPECT_EQ(tiny.bytesHeld(), 0u);
 }
 
+// Playing forward fills only what a step back needs; a paused fill may take the whole budget.
+TEST(PictureCache, PlayingForwardHoldsTheKeptRangeAndReusesWhatFallsBehind) {
+  PictureCache cache(100 * kPictureBytes);
+  const uint64_t generation = cache.generation();
+  for (uint32_t n = 0; n < 60; ++n) {
+    const uint32_t block = n / 10;
+    cache.setPosition(n, block > 0 ? (block - 1) * 10 : 0, block * 10 + 9);
+    ASSERT_TRUE(cache.insertWhilePlaying(generation, n, pictureOf(n), 40)) << n;
+    EXPECT_LE(cache.bytesHeld(), 21 * kPictureBytes) << n;
+  }
+  // The block shown and the one before are all there for stepping back.
+  EXPECT_TRUE(cache.containsAll(40, 59));
+  DecodedPicture out(kSide, kSide);
+  int32_t delay = 0;
+  ASSERT_TRUE(cache.lookup(45, out, delay));
+  EXPECT_EQ(out.pixels()[0], 45);
+  // Paused, the rest of the budget fills.
+  for (uint32_t n = 0; n < 40; ++n) EXPECT_TRUE(cache.insert(generation, n, pictureOf(n), 40));
+  EXPECT_EQ(cache.count(), 60u);
+}
+
 TEST(StepCacheBudget, TheEnvironmentSetsItAndNonsenseKeepsTheDefault) {
   const size_t fallback = PictureCache::kDefaultBudget;
   const std::pair<const char*, size_t> cases[] = {
