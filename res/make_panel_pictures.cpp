@@ -13,18 +13,14 @@
 #include <cmath>
 #include <functional>
 
+#include "picture_kit.h"
+
 namespace {
 
-enum State { kNormal, kHover, kPressed };
+using namespace picture_kit;
 
 // Every picture is drawn in logical pixels; `scale` only enlarges the canvas.
 using CellPainter = std::function<void(QPainter&, int index, QRectF cell)>;
-
-QImage canvas(QSize logical, int scale) {
-  QImage image(logical * scale, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  return image;
-}
 
 QImage sheet(QSize cell, int count, int scale, const CellPainter& paint) {
   QImage image = canvas(QSize(cell.width() * count, cell.height()), scale);
@@ -44,59 +40,9 @@ QImage sheet(QSize cell, int count, int scale, const CellPainter& paint) {
 
 // --- shared parts ---------------------------------------------------------------
 
-QColor glyphColour(State state) {
-  switch (state) {
-    case kHover:
-      return QColor(0x9C, 0xE0, 0xFF);
-    case kPressed:
-      return QColor(0xB4, 0xBC, 0xC6);
-    default:
-      return QColor(0xEE, 0xF1, 0xF4);
-  }
-}
-
-// A raised key with a dark outline; pressed keys are sunk and lit from below.
-void keycap(QPainter& p, QRectF r, State state, qreal radius) {
-  QLinearGradient face(r.topLeft(), r.bottomLeft());
-  switch (state) {
-    case kNormal:
-      face.setColorAt(0, QColor(0x60, 0x67, 0x72));
-      face.setColorAt(1, QColor(0x35, 0x3A, 0x42));
-      break;
-    case kHover:
-      face.setColorAt(0, QColor(0x72, 0x7C, 0x8A));
-      face.setColorAt(1, QColor(0x40, 0x47, 0x51));
-      break;
-    case kPressed:
-      face.setColorAt(0, QColor(0x24, 0x28, 0x2E));
-      face.setColorAt(1, QColor(0x3C, 0x42, 0x4A));
-      break;
-  }
-  const QRectF outline = r.adjusted(0.5, 0.5, -0.5, -0.5);
-  p.setPen(QPen(QColor(0x0C, 0x0E, 0x11), 1));
-  p.setBrush(face);
-  p.drawRoundedRect(outline, radius, radius);
-  if (state != kPressed) {
-    p.setPen(QPen(QColor(255, 255, 255, state == kHover ? 80 : 55), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawLine(QPointF(outline.left() + radius, outline.top() + 1),
-               QPointF(outline.right() - radius, outline.top() + 1));
-  }
-}
-
 // Glyphs shift one pixel down on a pressed key.
 QPointF press(State state) {
   return state == kPressed ? QPointF(0, 1) : QPointF(0, 0);
-}
-
-void triangle(QPainter& p, QPointF tip, qreal width, qreal height, bool right) {
-  const qreal back = right ? tip.x() - width : tip.x() + width;
-  QPainterPath path;
-  path.moveTo(tip);
-  path.lineTo(back, tip.y() - height / 2);
-  path.lineTo(back, tip.y() + height / 2);
-  path.closeSubpath();
-  p.drawPath(path);
 }
 
 void glyphBrush(QPainter& p, State state) {

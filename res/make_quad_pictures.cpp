@@ -12,18 +12,14 @@
 #include <cmath>
 #include <functional>
 
+#include "picture_kit.h"
+
 namespace {
 
-enum State { kNormal, kHover, kPressed };
+using namespace picture_kit;
 
 // Drawn in logical pixels; `scale` only enlarges the canvas.
 using CellPainter = std::function<void(QPainter&, int kind, State, QRectF cell)>;
-
-QImage canvas(QSize logical, int scale) {
-  QImage image(logical * scale, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  return image;
-}
 
 // `kinds` pictures of three states each, left to right: normal, hover, pressed.
 QImage sheet(QSize cell, int kinds, int scale, const CellPainter& paint) {
@@ -42,49 +38,13 @@ QImage sheet(QSize cell, int kinds, int scale, const CellPainter& paint) {
   return image;
 }
 
-QColor ink(State state) {
-  switch (state) {
-    case kHover:
-      return QColor(0x9C, 0xE0, 0xFF);
-    case kPressed:
-      return QColor(0xB4, 0xBC, 0xC6);
-    default:
-      return QColor(0xEE, 0xF1, 0xF4);
-  }
-}
-
-// A raised key with a dark outline; pressed keys are sunk and lit from below.
-void keycap(QPainter& p, QRectF r, State state, qreal radius) {
-  QLinearGradient face(r.topLeft(), r.bottomLeft());
-  const QColor top[] = {QColor(0x60, 0x67, 0x72), QColor(0x72, 0x7C, 0x8A),
-                        QColor(0x24, 0x28, 0x2E)};
-  const QColor bottom[] = {QColor(0x35, 0x3A, 0x42), QColor(0x40, 0x47, 0x51),
-                           QColor(0x3C, 0x42, 0x4A)};
-  face.setColorAt(0, top[state]);
-  face.setColorAt(1, bottom[state]);
-  const QRectF outline = r.adjusted(0.5, 0.5, -0.5, -0.5);
-  p.setPen(QPen(QColor(0x0C, 0x0E, 0x11), 1));
-  p.setBrush(face);
-  p.drawRoundedRect(outline, radius, radius);
-  if (state != kPressed) {
-    p.setPen(QPen(QColor(255, 255, 255, state == kHover ? 80 : 55), 1));
-    p.drawLine(QPointF(outline.left() + radius, outline.top() + 1),
-               QPointF(outline.right() - radius, outline.top() + 1));
-  }
+// The kit's key, with the brush set for its glyph.
+void keycapWithInk(QPainter& p, QRectF r, State state, qreal radius) {
+  keycap(p, r, state, radius);
   // Glyphs sit one pixel lower on a pressed key.
   if (state == kPressed) p.translate(0, 1);
   p.setPen(Qt::NoPen);
-  p.setBrush(ink(state));
-}
-
-void triangle(QPainter& p, QPointF tip, qreal width, qreal height, bool right) {
-  const qreal back = right ? tip.x() - width : tip.x() + width;
-  QPainterPath path;
-  path.moveTo(tip);
-  path.lineTo(back, tip.y() - height / 2);
-  path.lineTo(back, tip.y() + height / 2);
-  path.closeSubpath();
-  p.drawPath(path);
+  p.setBrush(glyphColour(state));
 }
 
 QFont font(const QString& family, int pixels) {
@@ -97,7 +57,7 @@ QFont font(const QString& family, int pixels) {
 
 // 1111 … 1117: play, stop, pause, seek backward, step backward, step forward, seek forward.
 void transportCell(QPainter& p, int kind, State state, QRectF cell) {
-  keycap(p, cell.adjusted(1, 1, -1, -1), state, 6);
+  keycapWithInk(p, cell.adjusted(1, 1, -1, -1), state, 6);
   const qreal cx = std::floor(cell.center().x()), cy = std::floor(cell.center().y());
   switch (kind) {
     case 0:
@@ -144,17 +104,17 @@ void bracket(QPainter& p, qreal x, qreal top, bool opening) {
 
 // 1118 … 1125: toolbar, clip start, clip end, save clip, play clip, snapshot, caption, colour.
 void toolCell(QPainter& p, int kind, State state, QRectF cell) {
-  keycap(p, cell.adjusted(1, 1, -1, -1), state, 4);
+  keycapWithInk(p, cell.adjusted(1, 1, -1, -1), state, 4);
   const qreal cx = std::floor(cell.center().x()), cy = std::floor(cell.center().y());
   const qreal top = cy - 6;
   const QColor dark(0x2A, 0x2F, 0x36);
   switch (kind) {
     case 0:  // a window with a bar below it
-      p.setPen(QPen(ink(state), 1.5));
+      p.setPen(QPen(glyphColour(state), 1.5));
       p.setBrush(Qt::NoBrush);
       p.drawRect(QRectF(cx - 8, top, 16, 9));
       p.setPen(Qt::NoPen);
-      p.setBrush(ink(state));
+      p.setBrush(glyphColour(state));
       p.drawRect(QRectF(cx - 8, top + 10.5, 16, 2.5));
       break;
     case 1:  // [▸
@@ -178,7 +138,7 @@ void toolCell(QPainter& p, int kind, State state, QRectF cell) {
         p.drawRect(QRectF(cx - 8 + 4.5 * i, top + 1, 2, 1.5));
         p.drawRect(QRectF(cx - 8 + 4.5 * i, top + 9.5, 2, 1.5));
       }
-      p.setBrush(state == kNormal ? QColor(0x52, 0xE0, 0x6A) : ink(state));
+      p.setBrush(state == kNormal ? QColor(0x52, 0xE0, 0x6A) : glyphColour(state));
       triangle(p, QPointF(cx + 4, cy), 7, 6, true);
       break;
     case 5:  // a camera
@@ -186,13 +146,13 @@ void toolCell(QPainter& p, int kind, State state, QRectF cell) {
       p.drawRect(QRectF(cx - 3, top, 6, 2));
       p.setBrush(dark);
       p.drawEllipse(QPointF(cx, top + 7), 3.5, 3.5);
-      p.setBrush(ink(state));
+      p.setBrush(glyphColour(state));
       p.drawEllipse(QPointF(cx, top + 7), 1.5, 1.5);
       break;
     default: {  // 字, over colour bars for its colour
       const bool colour = kind == 7;
       p.setFont(font(QStringLiteral("Noto Sans CJK TC"), colour ? 11 : 13));
-      p.setPen(ink(state));
+      p.setPen(glyphColour(state));
       p.drawText(colour ? QRectF(cx - 8, top - 2, 16, 13) : QRectF(cx - 8, top - 1, 16, 14),
                  Qt::AlignCenter, QStringLiteral("字"));
       if (colour) {
@@ -212,16 +172,16 @@ void toolCell(QPainter& p, int kind, State state, QRectF cell) {
 // 1126 … 1134: the speeds, by what they read on the recorder's own dial.
 void speedCell(QPainter& p, int kind, State state, QRectF cell) {
   static const char* const kLabels[] = {"1/8", "1/6", "1/4", "1/2", "1", "2", "4", "H", "XH"};
-  keycap(p, cell.adjusted(1, 1, -1, -1), state, 4);
+  keycapWithInk(p, cell.adjusted(1, 1, -1, -1), state, 4);
   p.setFont(font(QStringLiteral("DejaVu Sans"), 11));
-  p.setPen(kind >= 7 && state == kNormal ? QColor(0xFF, 0xC8, 0x3A) : ink(state));
+  p.setPen(kind >= 7 && state == kNormal ? QColor(0xFF, 0xC8, 0x3A) : glyphColour(state));
   p.drawText(cell.adjusted(0, 0, 0, -1), Qt::AlignCenter,
              QString::fromLatin1(kLabels[kind]) + (kind < 7 ? QStringLiteral("x") : QString()));
 }
 
 // 2: the exit key, its text drawn by the button.
 void exitCell(QPainter& p, int, State state, QRectF cell) {
-  keycap(p, cell.adjusted(1, 1, -1, -1), state, 5);
+  keycapWithInk(p, cell.adjusted(1, 1, -1, -1), state, 5);
 }
 
 // Bitmap 215, 800 × 600: the pane area's backdrop (its 640 × 480 upper left part, stretched over
