@@ -1,5 +1,6 @@
 #include "common/temp_dir.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -8,7 +9,6 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#include <sys/wait.h>
 
 namespace kd::testing {
 
@@ -50,6 +50,16 @@ int runCommand(const std::string& command, std::string* output) {
   }
   int status = ::pclose(pipe);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<uint8_t> readPpm(const std::string& path, int width, int height) {
+  const std::vector<uint8_t> bytes = readFileBytes(path);
+  const std::string head =
+      "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  if (bytes.size() != head.size() + size_t(width) * size_t(height) * 3 ||
+      std::string(bytes.begin(), bytes.begin() + long(head.size())) != head)
+    return {};
+  return {bytes.begin() + long(head.size()), bytes.end()};
 }
 
 }  // namespace kd::testing

@@ -20,6 +20,8 @@ class TempDir {
 
 std::vector<uint8_t> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// The pixels of a binary P6 file of the expected size (empty when it is not one).
+std::vector<uint8_t> readPpm(const std::string& path, int width, int height);
 
 // Runs a shell command; returns its exit status and fills `output` with its standard output.
 int runCommand(const std::string& command, std::string* output = nullptr);

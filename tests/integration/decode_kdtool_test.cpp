@@ -20,6 +20,7 @@ namespace kd {
 namespace {
 
 using testing::readFileBytes;
+using testing::readPpm;
 using testing::runCommand;
 using testing::TempDir;
 
@@ -28,17 +29,6 @@ int kdtool(const std::string& args, std::string* err = nullptr) {
   const int rc = runCommand(std::string(KD_KDTOOL) + " " + args + " 2>&1", &out);
   if (err) *err = out;
   return rc;
-}
-
-// The pixels of a binary P6 file of the expected size (empty when it is not one).
-std::vector<uint8_t> readPpm(const std::string& path, int width, int height) {
-  const std::vector<uint8_t> bytes = readFileBytes(path);
-  const std::string head =
-      "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
-  if (bytes.size() != head.size() + size_t(width) * size_t(height) * 3 ||
-      std::string(bytes.begin(), bytes.begin() + long(head.size())) != head)
-    return {};
-  return {bytes.begin() + long(head.size()), bytes.end()};
 }
 
 std::string ppmName(const TempDir& dir, int n) {

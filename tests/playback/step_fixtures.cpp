@@ -139,16 +139,6 @@ std::string ppmPath(const std::string& dir, uint32_t number) {
   return dir + name;
 }
 
-std::vector<uint8_t> readPpm(const std::string& path, int width, int height) {
-  const std::vector<uint8_t> bytes = readFileBytes(path);
-  const std::string head =
-      "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
-  if (bytes.size() != head.size() + size_t(width) * size_t(height) * 3 ||
-      std::string(bytes.begin(), bytes.begin() + long(head.size())) != head)
-    return {};
-  return {bytes.begin() + long(head.size()), bytes.end()};
-}
-
 bool damagePayload(const std::string& path, int block, int n) {
   RecordingReader reader;
   RecordingInfo info;

@@ -78,7 +78,6 @@ void synth(const std::string& options, const std::string& path);
 // kdtool decode into `dir`; returns it.
 std::string decodeToPpm(const std::string& path, const std::string& dir);
 std::string ppmPath(const std::string& dir, uint32_t number);
-std::vector<uint8_t> readPpm(const std::string& path, int width, int height);
 // Overwrites the middle of frame (block, n)'s video payload in the file with 0xFF bytes.
 bool damagePayload(const std::string& path, int block, int n);
 
