@@ -242,7 +242,8 @@ __attribute__((always_inline)) inline void filterChromaVertical(uint8_t* u, uint
   for (int m = 0; m < 8; ++m) {
     uint8_t* row = (m < 4 ? u : v) + (2 * m & 7) * stride - 2;
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row), rows[m]);
-    _mm_storeh_pd(reinterpret_cast<double*>(row + stride), _mm_castsi128_pd(rows[m]));
+    // The high half through an integer store: a double store may not sit at any byte.
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + stride), _mm_srli_si128(rows[m], 8));
   }
 }
 
