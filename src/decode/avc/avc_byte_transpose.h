@@ -18,10 +18,20 @@ inline void rowsToColumns16(const __m128i row[16], __m128i column[16]) {
   auto round = [](const __m128i* x, __m128i* y, auto lo, auto hi) {
     for (int k = 0; k < 8; ++k) y[2 * k] = lo(x[k], x[k + 8]), y[2 * k + 1] = hi(x[k], x[k + 8]);
   };
-  round(a, b, _mm_unpacklo_epi8, _mm_unpackhi_epi8);
-  round(b, a, _mm_unpacklo_epi16, _mm_unpackhi_epi16);
-  round(a, b, _mm_unpacklo_epi32, _mm_unpackhi_epi32);
-  round(b, column, _mm_unpacklo_epi64, _mm_unpackhi_epi64);
+  // Lambdas, not the intrinsics' addresses: intrinsics have no out-of-line definition to point
+  // at when the compiler does not inline the round (at -O1).
+  round(
+      a, b, [](__m128i x, __m128i y) { return _mm_unpacklo_epi8(x, y); },
+      [](__m128i x, __m128i y) { return _mm_unpackhi_epi8(x, y); });
+  round(
+      b, a, [](__m128i x, __m128i y) { return _mm_unpacklo_epi16(x, y); },
+      [](__m128i x, __m128i y) { return _mm_unpackhi_epi16(x, y); });
+  round(
+      a, b, [](__m128i x, __m128i y) { return _mm_unpacklo_epi32(x, y); },
+      [](__m128i x, __m128i y) { return _mm_unpackhi_epi32(x, y); });
+  round(
+      b, column, [](__m128i x, __m128i y) { return _mm_unpacklo_epi64(x, y); },
+      [](__m128i x, __m128i y) { return _mm_unpackhi_epi64(x, y); });
 }
 
 // Eight columns of sixteen lanes back into sixteen rows of eight bytes, two rows a vector:
