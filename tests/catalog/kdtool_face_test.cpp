@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "catalog/kdtool_runner.h"
 #include "common/temp_dir.h"
 #include "recording/byte_order.h"
 #include "synth/face_writer.h"
@@ -11,36 +12,28 @@
 namespace kd {
 namespace {
 
-using testing::runCommand;
+using testing::runKdtoolInTaipei;
 using testing::TempDir;
-
-std::string kdtool(const std::string& args, int* status, bool withStderr = false) {
-  std::string out;
-  *status = runCommand(
-      "TZ=CST-8 " + std::string(KD_KDTOOL) + " " + args + (withStderr ? " 2>&1" : " 2>/dev/null"),
-      &out);
-  return out;
-}
 
 TEST(KdtoolFace, JsonOfBothVersions) {
   TempDir dir;
   int status = 0;
-  kdtool(
+  runKdtoolInTaipei(
       "synth --face 0 --pictures 3 --size 20x10 --start 1000 --step 5 --camera 2 --card 1"
       " --host 主機 --card-name 'Card B' --camera-name Gate " +
           dir.file("v0.fac"),
       &status);
   ASSERT_EQ(status, 0);
-  EXPECT_EQ(kdtool("face --json " + dir.file("v0.fac"), &status),
+  EXPECT_EQ(runKdtoolInTaipei("face --json " + dir.file("v0.fac"), &status),
             R"j({"version":0,"width":20,"height":10,"count":3,"first_time":1000,)j"
             R"j("last_time":1010,"host_name":"主機","card_name":"Card B","camera_name":"Gate",)j"
             R"j("source_key":131073,"pictures":[{"index":0,"time":1000},)j"
             R"j({"index":1,"time":1005},{"index":2,"time":1010}]})j"
             "\n");
   EXPECT_EQ(status, 0);
-  kdtool("synth --face --pictures 25 --group 10 " + dir.file("v1.fac"), &status);
+  runKdtoolInTaipei("synth --face --pictures 25 --group 10 " + dir.file("v1.fac"), &status);
   ASSERT_EQ(status, 0);
-  const std::string json = kdtool("face --json " + dir.file("v1.fac"), &status);
+  const std::string json = runKdtoolInTaipei("face --json " + dir.file("v1.fac"), &status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(json.rfind(R"j({"version":1,"width":112,"height":144,"count":25,)j", 0), 0u) << json;
   EXPECT_NE(json.find(R"j({"index":24,"time":1767254448}]})j"), std::string::npos) << json;
@@ -61,7 +54,7 @@ TEST(KdtoolFace, PicturesAsPgmTopRowFirst) {
     ASSERT_TRUE(writeFaceFile(o, error)) << error;
     const std::string out = dir.file(version ? "out1" : "out0");
     int status = 0;
-    kdtool("face --out " + out + " " + o.path, &status);
+    runKdtoolInTaipei("face --out " + out + " " + o.path, &status);
     ASSERT_EQ(status, 0);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
                             std::filesystem::directory_iterator()),
@@ -94,7 +87,7 @@ TEST(KdtoolFace, DamagedPicturesAreNamedAndTheRestStillComeOut) {
   testing::writeFileBytes(o.path, bytes);
   int status = 0;
   const std::string out =
-      kdtool("face --json --out " + dir.file("out") + " " + o.path, &status, true);
+      runKdtoolInTaipei("face --json --out " + dir.file("out") + " " + o.path, &status, true);
   EXPECT_EQ(status, 1);
   EXPECT_NE(out.find("kdtool: " + o.path +
                      ": picture 2: payload of 50000 bytes exceeds the 32768-byte buffer (and 1 "
@@ -110,7 +103,7 @@ TEST(KdtoolFace, DamagedPicturesAreNamedAndTheRestStillComeOut) {
   bytes = testing::readFileBytes(o.path);
   put32(&bytes[24], 2000000000);
   testing::writeFileBytes(o.path, bytes);
-  const std::string claimed = kdtool("face --json " + o.path, &status, true);
+  const std::string claimed = runKdtoolInTaipei("face --json " + o.path, &status, true);
   EXPECT_EQ(status, 1);
   EXPECT_NE(claimed.find(": picture 6: the group chain ends (and 1999999993 more pictures)"),
             std::string::npos)
@@ -118,7 +111,7 @@ TEST(KdtoolFace, DamagedPicturesAreNamedAndTheRestStillComeOut) {
   EXPECT_NE(claimed.find(R"j("count":2000000000,)j"), std::string::npos) << claimed;
 
   testing::writeFileBytes(dir.file("bad.fac"), {'F', 'A', 'C', 'E', 9, 0, 0, 0});
-  EXPECT_EQ(kdtool("face --json " + dir.file("bad.fac"), &status, true),
+  EXPECT_EQ(runKdtoolInTaipei("face --json " + dir.file("bad.fac"), &status, true),
             "kdtool: " + dir.file("bad.fac") + ": unsupported face file version 9\n");
   EXPECT_EQ(status, 1);
 }
@@ -126,14 +119,14 @@ TEST(KdtoolFace, DamagedPicturesAreNamedAndTheRestStillComeOut) {
 TEST(KdtoolFace, LsListsFaceFilesWithTheirHeaders) {
   TempDir dir;
   int status = 0;
-  kdtool(
+  runKdtoolInTaipei(
       "synth --face 1 --pictures 4 --size 120x160 --start 1767254400 --step 60 --host HOST"
       " --card-name '' --camera-name Door " +
           dir.file("door.fac"),
       &status);
   ASSERT_EQ(status, 0);
   testing::writeFileBytes(dir.file("broken.fac"), {'F', 'A', 'C'});
-  const std::string json = kdtool("ls --json " + dir.path().string(), &status);
+  const std::string json = runKdtoolInTaipei("ls --json " + dir.path().string(), &status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(json, R"j([{"kind":"face","name":"door.fac","start_time":1767254400,)j"
                   R"j("end_time":1767254580,"start_text":"2026/01/01,16:00:00",)j"

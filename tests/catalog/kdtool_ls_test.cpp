@@ -4,22 +4,15 @@
 #include <filesystem>
 
 #include "catalog/catalog_fixtures.h"
+#include "catalog/kdtool_runner.h"
 #include "common/temp_dir.h"
 #include "platform/big5_text.h"
 
 namespace kd {
 namespace {
 
-using testing::runCommand;
+using testing::runKdtoolInTaipei;
 using testing::TempDir;
-
-std::string kdtool(const std::string& args, int* status, bool withStderr = false) {
-  std::string out;
-  *status = runCommand(
-      "TZ=CST-8 " + std::string(KD_KDTOOL) + " " + args + (withStderr ? " 2>&1" : " 2>/dev/null"),
-      &out);
-  return out;
-}
 
 // The "name" values in output order.
 std::string namesIn(const std::string& json) {
@@ -38,13 +31,14 @@ class KdtoolLs : public ::testing::Test {
   void SetUp() override {
     int status = 0;
     // Three frames a second apart: the header's end time is two seconds after its start.
-    kdtool(
+    runKdtoolInTaipei(
         "synth --format 3 --blocks 1 --frames-per-block 3 --interval 1000 --card 1 --camera 2"
         " --camera-name 門口 --card-name 'Card B' --host HOST --gmt -5 --resolution 131 " +
             dir.file("gate.kdz"),
         &status);
     ASSERT_EQ(status, 0);
-    kdtool("synth --format 0 --blocks 1 --frames-per-block 1 " + dir.file("OLD.BMP"), &status);
+    runKdtoolInTaipei("synth --format 0 --blocks 1 --frames-per-block 1 " + dir.file("OLD.BMP"),
+                      &status);
     ASSERT_EQ(status, 0);
     testing::makeSnapshot(dir.file("snap.jpg"), SnapshotImage::kJpeg, [](SnapshotImage& s) {
       s.setTime(1767254400 + 3600);
@@ -62,7 +56,7 @@ class KdtoolLs : public ::testing::Test {
 
 TEST_F(KdtoolLs, JsonRowsAsTheListShowsThem) {
   int status = 0;
-  const std::string json = kdtool("ls --json " + dir.path().string(), &status);
+  const std::string json = runKdtoolInTaipei("ls --json " + dir.path().string(), &status);
   ASSERT_EQ(status, 0);
   EXPECT_EQ(namesIn(json), "OLD.BMP gate.kdz snap.jpg");
   const std::string gateSize = std::to_string(std::filesystem::file_size(dir.file("gate.kdz")));
@@ -92,21 +86,24 @@ TEST_F(KdtoolLs, SortOption) {
   folder += dir.path().string();
   int status = 0;
   // A column alone sorts as a first header click: names smallest first, others greatest first.
-  EXPECT_EQ(namesIn(kdtool("ls --json --sort 0" + folder, &status)), "OLD.BMP gate.kdz snap.jpg");
-  EXPECT_EQ(namesIn(kdtool("ls --json --sort 0:desc" + folder, &status)),
+  EXPECT_EQ(namesIn(runKdtoolInTaipei("ls --json --sort 0" + folder, &status)),
+            "OLD.BMP gate.kdz snap.jpg");
+  EXPECT_EQ(namesIn(runKdtoolInTaipei("ls --json --sort 0:desc" + folder, &status)),
             "snap.jpg gate.kdz OLD.BMP");
   // Equal start times (both recordings) fall back to the names, in the sort's direction.
-  EXPECT_EQ(namesIn(kdtool("ls --json --sort 1" + folder, &status)), "snap.jpg gate.kdz OLD.BMP");
-  EXPECT_EQ(namesIn(kdtool("ls --json --sort 1:asc" + folder, &status)),
+  EXPECT_EQ(namesIn(runKdtoolInTaipei("ls --json --sort 1" + folder, &status)),
+            "snap.jpg gate.kdz OLD.BMP");
+  EXPECT_EQ(namesIn(runKdtoolInTaipei("ls --json --sort 1:asc" + folder, &status)),
             "OLD.BMP gate.kdz snap.jpg");
   // Camera texts by their Big5 bytes: ASCII first, then 門 (AA F9) before 後 (AB E1), which
   // UTF-8 would order the other way round.
-  EXPECT_EQ(namesIn(kdtool("ls --json --sort 4:asc" + folder, &status)),
+  EXPECT_EQ(namesIn(runKdtoolInTaipei("ls --json --sort 4:asc" + folder, &status)),
             "OLD.BMP gate.kdz snap.jpg");
   EXPECT_EQ(status, 0);
 
   for (const char* bad : {"8", "x", "1:up", "-1"}) {
-    const std::string out = kdtool(std::string("ls --sort ") + bad + folder, &status, true);
+    const std::string out =
+        runKdtoolInTaipei(std::string("ls --sort ") + bad + folder, &status, true);
     EXPECT_EQ(status, 1) << bad;
     EXPECT_NE(out.find("--sort"), std::string::npos) << out;
   }
@@ -114,7 +111,7 @@ TEST_F(KdtoolLs, SortOption) {
 
 TEST_F(KdtoolLs, TableAndFailures) {
   int status = 0;
-  const std::string table = kdtool("ls " + dir.path().string(), &status);
+  const std::string table = runKdtoolInTaipei("ls " + dir.path().string(), &status);
   ASSERT_EQ(status, 0);
   EXPECT_EQ(table.rfind("檔案名稱", 0), 0u) << table;
   EXPECT_NE(table.find("門口(3)"), std::string::npos) << table;
@@ -122,7 +119,7 @@ TEST_F(KdtoolLs, TableAndFailures) {
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 4);
 
   const std::string missing = dir.file("missing");
-  EXPECT_EQ(kdtool("ls --json " + missing, &status, true),
+  EXPECT_EQ(runKdtoolInTaipei("ls --json " + missing, &status, true),
             "kdtool: " + missing + ": No such file or directory\n");
   EXPECT_EQ(status, 1);
 }

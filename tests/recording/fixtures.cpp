@@ -45,24 +45,34 @@ FixtureFrame fixtureFrame(int block, int frame, bool withAudio) {
   return f;
 }
 
-RecordingInfo writeFixture(const std::string& path, RecordingInfo header, int blocks, int framesPerBlock,
-                  bool withAudio) {
+RecordingInfo writeFixture(const std::string& path, RecordingInfo header, int blocks,
+                           int framesPerBlock, bool withAudio) {
   RecordingWriter w;
   if (!w.create(path, header)) throw std::runtime_error(w.error());
   for (int b = 0; b < blocks; ++b) {
     w.beginBlock(fixtureFrame(b, 0, false).stamp);
     for (int j = 0; j < framesPerBlock; ++j) {
       FixtureFrame f = fixtureFrame(b, j, withAudio);
-      WriterRecord r{f.kind, f.flags, f.stamp, f.video.data(), uint32_t(f.video.size()),
-                     f.audio.data(), uint32_t(f.audio.size())};
+      WriterRecord r{f.kind,
+                     f.flags,
+                     f.stamp,
+                     f.video.data(),
+                     uint32_t(f.video.size()),
+                     f.audio.data(),
+                     uint32_t(f.audio.size())};
       if (header.formatVersion == 8) {
         WriterRecord channels[4];
         std::vector<FixtureFrame> others(4);
         for (int c = 0; c < 4; ++c) {
           others[size_t(c)] = fixtureFrame(b + 10 * c, j, withAudio);
           auto& o = others[size_t(c)];
-          channels[c] = {o.kind, o.flags, f.stamp, o.video.data(), uint32_t(o.video.size()),
-                         o.audio.data(), uint32_t(o.audio.size())};
+          channels[c] = {o.kind,
+                         o.flags,
+                         f.stamp,
+                         o.video.data(),
+                         uint32_t(o.video.size()),
+                         o.audio.data(),
+                         uint32_t(o.audio.size())};
         }
         w.addMultiFrame(f.stamp, channels);
       } else {
@@ -72,6 +82,12 @@ RecordingInfo writeFixture(const std::string& path, RecordingInfo header, int bl
   }
   if (!w.finish()) throw std::runtime_error(w.error());
   return header;
+}
+
+bool openFixture(RecordingReader& reader, const std::string& path, int channel) {
+  RecordingInfo info;
+  info.path = path;
+  return reader.open(info, 1, channel);
 }
 
 }  // namespace kd::testing

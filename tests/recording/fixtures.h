@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "recording/recording_info.h"
+#include "recording/recording_reader.h"
 #include "synth/base/recording_writer.h"
 
 namespace kd::testing {
@@ -22,7 +23,10 @@ RecordingInfo fixtureHeader(int format, bool longVariant = false);
 FixtureFrame fixtureFrame(int block, int frame, bool withAudio);
 // Writes `blocks` blocks of `framesPerBlock` frames (format 8: four channels per record) and
 // returns the header as written (with its data offset).
-RecordingInfo writeFixture(const std::string& path, RecordingInfo header, int blocks, int framesPerBlock,
-                  bool withAudio = false);
+// Opens `path` with a fresh header probe (channel −1: the file's own).
+bool openFixture(RecordingReader& reader, const std::string& path, int channel = -1);
+
+RecordingInfo writeFixture(const std::string& path, RecordingInfo header, int blocks,
+                           int framesPerBlock, bool withAudio = false);
 
 }  // namespace kd::testing

@@ -1,10 +1,10 @@
 // The memory form of a frame packet and the picture frame's copy.
+#include "recording/frame_packet.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
-
-#include "recording/frame_packet.h"
 
 using namespace kd;
 
@@ -33,7 +33,7 @@ TEST(FramePacket, MemoryFormRoundTripsAndRefusesShortInput) {
   FramePacket c(64, 64);
   c.kind = 9;
   for (size_t cut = 0; cut < mem.size(); ++cut) EXPECT_EQ(c.loadFrom(mem.data(), cut), 0u);
-  EXPECT_EQ(c.kind, 9);  // untouched by the failed loads
+  EXPECT_EQ(c.kind, 9);     // untouched by the failed loads
   FramePacket small(4, 4);  // payloads larger than the buffers are refused
   EXPECT_EQ(small.loadFrom(mem.data(), mem.size()), 0u);
 }

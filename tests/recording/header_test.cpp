@@ -19,8 +19,8 @@ struct FormatCase {
   const char* name;
 };
 
-const FormatCase kFormats[] = {{0, false, "a.kd"},   {1, false, "a.kdx"},  {2, false, "a.kdq"},
-                               {3, false, "a.kdz"},  {3, true, "b.kdz"},   {7, false, "a.ckd"},
+const FormatCase kFormats[] = {{0, false, "a.kd"},    {1, false, "a.kdx"}, {2, false, "a.kdq"},
+                               {3, false, "a.kdz"},   {3, true, "b.kdz"},  {7, false, "a.ckd"},
                                {8, false, "quad.dat"}};
 
 // Bytes of a format 0 header with the given revision and text lengths.
@@ -47,7 +47,8 @@ TEST(RecordingHeader, EveryFormatRoundTripsThroughTheWriter) {
   TempDir dir;
   for (const FormatCase& c : kFormats) {
     SCOPED_TRACE(c.name);
-    RecordingInfo written = writeFixture(dir.file(c.name), fixtureHeader(c.format, c.longVariant), 2, 3);
+    RecordingInfo written =
+        writeFixture(dir.file(c.name), fixtureHeader(c.format, c.longVariant), 2, 3);
     RecordingInfo read;
     ASSERT_TRUE(read.probe(dir.file(c.name))) << read.parseError();
     EXPECT_EQ(read.formatVersion, c.format);

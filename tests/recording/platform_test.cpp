@@ -17,7 +17,10 @@ TEST(Platform, Big5TextConvertsBothWaysAndMarksBadBytes) {
   EXPECT_EQ(utf8ToBig5("Camera 1"), "Camera 1");
   // A cut-off double-byte character and an invalid lead byte are shown, not dropped.
   EXPECT_EQ(big5ToUtf8("A\xA4"), "A\xEF\xBF\xBD");
-  EXPECT_EQ(big5ToUtf8("\xFF" "B"), "\xEF\xBF\xBD" "B");
+  EXPECT_EQ(big5ToUtf8("\xFF"
+                       "B"),
+            "\xEF\xBF\xBD"
+            "B");
   EXPECT_EQ(utf8ToBig5("a😀b"), "a?b");
 }
 

@@ -27,12 +27,6 @@ void expectFrame(const FramePacket& p, int block, int frame, bool audio, int pay
   }
 }
 
-bool openFile(RecordingReader& r, const std::string& path, int channel = -1) {
-  RecordingInfo info;
-  info.path = path;
-  return r.open(info, 1, channel);
-}
-
 }  // namespace
 
 TEST(RecordingReader, ReadsEveryLayoutInSequenceAndByAddress) {
@@ -46,7 +40,7 @@ TEST(RecordingReader, ReadsEveryLayoutInSequenceAndByAddress) {
       RecordingInfo h = fixtureHeader(formatVersionForName(name, 0), longVariant);
       writeFixture(dir.file(name), h, 3, 4, audio);
       RecordingReader r;
-      ASSERT_TRUE(openFile(r, dir.file(name))) << r.lastError();
+      ASSERT_TRUE(openFixture(r, dir.file(name))) << r.lastError();
       EXPECT_EQ(r.blockCount(), 3);
       EXPECT_EQ(r.frameCount(), 12u);
       EXPECT_EQ(r.framesBefore(2), 8u);
@@ -84,7 +78,7 @@ TEST(RecordingReader, FourChannelRecordsDeliverTheChosenChannel) {
   writeFixture(dir.file("q.dat"), fixtureHeader(8), 2, 3, true);
   for (int ch = 0; ch < 4; ++ch) {
     RecordingReader r;
-    ASSERT_TRUE(openFile(r, dir.file("q.dat"), ch)) << r.lastError();
+    ASSERT_TRUE(openFixture(r, dir.file("q.dat"), ch)) << r.lastError();
     EXPECT_EQ(r.frameCount(), 6u);
     PictureFrame p(0, 64, 64);
     for (int b = 0; b < 2; ++b)
@@ -98,8 +92,8 @@ TEST(RecordingReader, FourChannelRecordsDeliverTheChosenChannel) {
     expectFrame(p, 1, 2, true, 1 + 10 * ch);
   }
   RecordingReader r;
-  EXPECT_FALSE(openFile(r, dir.file("q.dat"), 4));
-  EXPECT_FALSE(openFile(r, dir.file("q.dat"), -1));
+  EXPECT_FALSE(openFixture(r, dir.file("q.dat"), 4));
+  EXPECT_FALSE(openFixture(r, dir.file("q.dat"), -1));
 }
 
 TEST(RecordingReader, IndexStopsAtBrokenLinksAndBadTags) {
@@ -107,7 +101,7 @@ TEST(RecordingReader, IndexStopsAtBrokenLinksAndBadTags) {
   RecordingInfo h = writeFixture(dir.file("c.kdz"), fixtureHeader(3), 4, 2);
   auto bytes = readFileBytes(dir.file("c.kdz"));
   RecordingReader probe;
-  ASSERT_TRUE(openFile(probe, dir.file("c.kdz")));
+  ASSERT_TRUE(openFixture(probe, dir.file("c.kdz")));
   const uint32_t second = probe.blockOffset(1), third = probe.blockOffset(2);
   probe.close();
 
@@ -116,14 +110,14 @@ TEST(RecordingReader, IndexStopsAtBrokenLinksAndBadTags) {
   put32(&looped[second + 4], h.dataOffset);
   writeFileBytes(dir.file("loop.kdz"), looped);
   RecordingReader r;
-  ASSERT_TRUE(openFile(r, dir.file("loop.kdz")));
+  ASSERT_TRUE(openFixture(r, dir.file("loop.kdz")));
   EXPECT_EQ(r.blockCount(), 2);
   r.close();
   // A link past the end of the file stops the index; what was read stays usable.
   auto past = bytes;
   put32(&past[third + 4], uint32_t(bytes.size() + 100));
   writeFileBytes(dir.file("past.kdz"), past);
-  ASSERT_TRUE(openFile(r, dir.file("past.kdz")));
+  ASSERT_TRUE(openFixture(r, dir.file("past.kdz")));
   EXPECT_EQ(r.blockCount(), 3);
   r.close();
   // Blocks that all count 0 frames do not open.
@@ -134,25 +128,25 @@ TEST(RecordingReader, IndexStopsAtBrokenLinksAndBadTags) {
   }
   writeFileBytes(dir.file("e.kdz"), empty);
   RecordingReader r2;
-  ASSERT_TRUE(openFile(r2, dir.file("e.kdz")));  // the fourth block still has frames
+  ASSERT_TRUE(openFixture(r2, dir.file("e.kdz")));  // the fourth block still has frames
   r2.close();
   RecordingInfo h1 = writeFixture(dir.file("one.kdz"), fixtureHeader(3), 1, 2);
   auto one = readFileBytes(dir.file("one.kdz"));
   put16(&one[h1.dataOffset + 8], 0);
   writeFileBytes(dir.file("one.kdz"), one);
-  EXPECT_FALSE(openFile(r2, dir.file("one.kdz")));
+  EXPECT_FALSE(openFixture(r2, dir.file("one.kdz")));
   EXPECT_EQ(r2.lastError(), "no frames");
 
   // A format 8 file whose second block header has a wrong tag does not open at all.
   writeFixture(dir.file("q.dat"), fixtureHeader(8), 3, 2);
   RecordingReader q;
-  ASSERT_TRUE(openFile(q, dir.file("q.dat"), 0));
+  ASSERT_TRUE(openFixture(q, dir.file("q.dat"), 0));
   const uint32_t q2 = q.blockOffset(1);
   q.close();
   auto qb = readFileBytes(dir.file("q.dat"));
   qb[q2] ^= 0xFF;
   writeFileBytes(dir.file("q.dat"), qb);
-  EXPECT_FALSE(openFile(q, dir.file("q.dat"), 0));
+  EXPECT_FALSE(openFixture(q, dir.file("q.dat"), 0));
   EXPECT_EQ(q.lastError(), "block 1 has a bad tag");
 }
 
@@ -161,7 +155,7 @@ TEST(RecordingReader, ManyBlocksKeepTheirCounts) {
   RecordingInfo h = fixtureHeader(7);
   writeFixture(dir.file("m.ckd"), h, 1500, 1);
   RecordingReader r;
-  ASSERT_TRUE(openFile(r, dir.file("m.ckd")));
+  ASSERT_TRUE(openFixture(r, dir.file("m.ckd")));
   EXPECT_EQ(r.blockCount(), 1500);
   EXPECT_EQ(r.framesInBlock(1499), 1u);
   EXPECT_EQ(r.framesBefore(1499), 1499u);
@@ -216,7 +210,7 @@ TEST(RecordingReader, LongFormat3KeepsTheFirstBlockHeaderValues) {
   ASSERT_TRUE(w.finish());
 
   RecordingReader r;
-  ASSERT_TRUE(openFile(r, dir.file("s.kdz"))) << r.lastError();
+  ASSERT_TRUE(openFixture(r, dir.file("s.kdz"))) << r.lastError();
   EXPECT_EQ(r.spare1, 0x41);
   EXPECT_EQ(r.currentBlockValue(), 0x1000u);
   PictureFrame p(0, 64, 64);
