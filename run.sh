@@ -4,6 +4,7 @@
 #                   (with no display: print what `kdtool info` says of each demo file)
 #   ./run.sh test   install what is missing, build, run every test through CTest
 #   ./run.sh sanitize   the same tests in an AddressSanitizer + UndefinedBehaviorSanitizer build
+#   ./run.sh tsan       the playback engines' tests (worker threads) under ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -46,8 +47,18 @@ case "${1:-}" in
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       KD_AUDIO_SINK=null ctest --output-on-failure -j "$jobs"
     ;;
+  tsan)
+    # The engines' threads (the four-channel worker, the step cache's filler, the colour worker)
+    # meet in the playback tests; about ten minutes on two cores.
+    build="$root/build-tsan"
+    configure_and_build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKD_TSAN=ON -DKD_BUILD_GUI=OFF \
+      -DKD_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
+      -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1"
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" KD_AUDIO_SINK=null \
+      "$build/tests/test_playback"
+    ;;
   *)
-    echo "usage: ./run.sh demo | test | sanitize" >&2
+    echo "usage: ./run.sh demo | test | sanitize | tsan" >&2
     exit 2
     ;;
 esac

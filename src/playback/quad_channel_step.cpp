@@ -73,6 +73,11 @@ bool CQuadPlayWnd::pass(uint32_t now, bool kicked, bool tickWake) {
     hopCounter_ = 0;
     if (blockHop(now)) return true;
   }
+  // Commands may have moved any channel since the last pass.
+  for (int i = 0; i < kChannels; ++i) {
+    std::lock_guard<std::mutex> hold(channels_[i].lock);
+    noteStanding(i, channels_[i]);
+  }
   for (int i = 0; i < kChannels; ++i) {
     if (!waitRun()) return false;
     stepChannel(i, now, kicked);
@@ -128,18 +133,23 @@ bool CQuadPlayWnd::startChannel(QuadChannel& c, int index) {
   return true;
 }
 
+// Called with the channel's lock held.
+void CQuadPlayWnd::noteStanding(int index, QuadChannel& c) {
+  Standing& s = standings_[index];
+  s.running = c.running && c.frame;
+  s.sound = c.sound != nullptr;
+  s.time = c.frame ? timeOf(*c.frame) : 0;
+}
+
 // A channel joins the common clock only once the running ones have reached its time.
 bool CQuadPlayWnd::holdCheck(int index, QuadChannel& c) {
   const int64_t mine = timeOf(*c.frame);
   bool any = false;
   int64_t latest = 0;
   for (int j = 0; j < kChannels; ++j) {
-    if (j == index) continue;
-    QuadChannel& o = channels_[j];
-    std::lock_guard<std::mutex> hold(o.lock);
-    if (!o.running || !o.frame) continue;
-    const int64_t t = timeOf(*o.frame);
-    latest = any ? std::max(latest, t) : t;
+    const Standing& o = standings_[j];
+    if (j == index || !o.running) continue;
+    latest = any ? std::max(latest, o.time) : o.time;
     any = true;
   }
   return !(any && latest < mine);
@@ -147,22 +157,18 @@ bool CQuadPlayWnd::holdCheck(int index, QuadChannel& c) {
 
 // The sound channel's time, else the latest among the running channels (this one included).
 bool CQuadPlayWnd::referenceTime(int index, QuadChannel& c, int64_t& reference) {
+  noteStanding(index, c);
   bool any = false;
   int64_t latest = 0;
-  for (int j = 0; j < kChannels; ++j) {
-    QuadChannel& o = channels_[j];
-    std::unique_lock<std::mutex> hold(o.lock, std::defer_lock);
-    if (j != index) hold.lock();
-    if (!o.frame || !o.running) continue;
-    const int64_t t = timeOf(*o.frame);
+  for (const Standing& o : standings_) {
+    if (!o.running) continue;
     if (o.sound) {
-      reference = t;
+      reference = o.time;
       return true;
     }
-    latest = any ? std::max(latest, t) : t;
+    latest = any ? std::max(latest, o.time) : o.time;
     any = true;
   }
-  (void)c;
   reference = latest;
   return any;
 }
@@ -264,6 +270,11 @@ void CQuadPlayWnd::show(int index, QuadChannel& c) {
 void CQuadPlayWnd::stepChannel(int index, uint32_t now, bool kicked) {
   QuadChannel& c = channels_[index];
   std::lock_guard<std::mutex> hold(c.lock);
+  stepChannelLocked(index, c, now, kicked);
+  noteStanding(index, c);
+}
+
+void CQuadPlayWnd::stepChannelLocked(int index, QuadChannel& c, uint32_t now, bool kicked) {
   if (!c.active) return;
   if (!c.frame && !startChannel(c, index)) return endChannel(index, c);
   if (!c.running) {

@@ -119,6 +119,8 @@ class CQuadPlayWnd {
   bool waitRun();
   bool pass(uint32_t now, bool kicked, bool tickWake);
   void stepChannel(int index, uint32_t now, bool kicked);
+  void stepChannelLocked(int index, QuadChannel& c, uint32_t now, bool kicked);
+  void noteStanding(int index, QuadChannel& c);
   bool startChannel(QuadChannel& c, int index);
   bool holdCheck(int index, QuadChannel& c);
   int synchronise(int index, QuadChannel& c);
@@ -137,6 +139,14 @@ class CQuadPlayWnd {
   AudioDevices& devices_;
   PresenterFactory presenters_;
   QuadChannel channels_[kChannels];
+  // Where each channel stood when the worker last held its lock. The hold check and the
+  // reference time read the other channels here, so a step never holds two channel locks.
+  struct Standing {
+    bool running = false;
+    bool sound = false;
+    int64_t time = 0;  // seconds of the next frame
+  };
+  Standing standings_[kChannels];  // the worker's own
   QuadEvents events_;
   std::atomic<int> speed_{0};
   std::atomic<bool> stepFlag_{false};
