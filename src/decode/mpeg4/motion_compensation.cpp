@@ -108,6 +108,36 @@ void averageBothSimd(const uint8_t* s, int stride, uint8_t* d, int bias) {
     upLo = downLo, upHi = downHi;
   }
 }
+
+// Sixteen columns in 8-bit lanes. With h = ⌊(a + b) / 2⌋ and its parity p of each row's pairs,
+// (sum of four + 2) >> 2 is avg(h, h') plus one where p and p' are both odd and h + h' is even,
+// and (sum of four + 1) >> 2 is avg(h, h') minus one where h + h' is odd and p, p' are both
+// even (exact for all inputs; the tests hold it against the plain rule).
+inline void halfPairs(const uint8_t* a, __m128i& h, __m128i& p) {
+  const __m128i x = load<16>(a), y = load<16>(a + 1);
+  p = _mm_and_si128(_mm_xor_si128(x, y), _mm_set1_epi8(1));
+  h = _mm_sub_epi8(_mm_avg_epu8(x, y), p);
+}
+
+template <int rounding>
+void averageBothBytes(const uint8_t* s, int stride, uint8_t* d) {
+  const __m128i one = _mm_set1_epi8(1);
+  __m128i upH, upP;
+  halfPairs(s, upH, upP);
+  for (int y = 0; y < 16; ++y) {
+    __m128i downH, downP;
+    halfPairs(s + std::ptrdiff_t(y + 1) * stride, downH, downP);
+    const __m128i avg = _mm_avg_epu8(upH, downH);
+    const __m128i odd = _mm_xor_si128(upH, downH);
+    __m128i v;
+    if (rounding == 0)
+      v = _mm_add_epi8(avg, _mm_andnot_si128(odd, _mm_and_si128(upP, downP)));
+    else
+      v = _mm_sub_epi8(avg, _mm_andnot_si128(_mm_or_si128(upP, downP), _mm_and_si128(odd, one)));
+    store<16>(d + std::ptrdiff_t(y) * stride, v);
+    upH = downH, upP = downP;
+  }
+}
 #endif
 
 template <int N>
@@ -142,7 +172,14 @@ void predict(const uint8_t* s, int stride, uint8_t* d, int dx, int dy, int round
       averageTwoSimd<N>(s, stride, stride, d, rounding);
       break;
     default:
-      averageBothSimd<N>(s, stride, d, 2 - rounding);
+      if constexpr (N == 16) {
+        if (rounding)
+          averageBothBytes<1>(s, stride, d);
+        else
+          averageBothBytes<0>(s, stride, d);
+      } else {
+        averageBothSimd<N>(s, stride, d, 2 - rounding);
+      }
       break;
   }
 #else

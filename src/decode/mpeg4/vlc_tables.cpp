@@ -303,13 +303,8 @@ struct SymbolTable {
 };
 
 struct CoefficientTable {
-  static constexpr int kBits = 12;
-  struct Entry {
-    uint8_t length;  // 0: invalid
-    uint8_t last;
-    uint8_t run;  // 255: escape
-    uint8_t level;
-  };
+  static constexpr int kBits = kCoefficientBits;
+  using Entry = CoefficientEntry;
   std::array<Entry, 1 << kBits> entries{};
   int8_t maxLevel[2][64] = {};
   int8_t maxRun[2][64];
@@ -322,7 +317,7 @@ struct CoefficientTable {
       if (c.level > maxLevel[c.last][c.run]) maxLevel[c.last][c.run] = int8_t(c.level);
       if (c.run > maxRun[c.last][c.level]) maxRun[c.last][c.level] = int8_t(c.run);
     }
-    put(kCoefficientEscape, Entry{uint8_t(codeLength(kCoefficientEscape)), 0, 255, 0});
+    put(kCoefficientEscape, Entry{uint8_t(codeLength(kCoefficientEscape)), 0, kEscapeRun, 0});
   }
   void put(const char* code, Entry e) {
     const int len = codeLength(code);
@@ -388,11 +383,15 @@ bool readCoefficient(BitReader& br, bool intra, CoefficientEvent& event) {
   const CoefficientTable::Entry e = t.entries[br.peek(CoefficientTable::kBits)];
   if (!e.length) return false;
   br.skip(e.length);
-  event.escape = e.run == 255;
+  event.escape = e.run == kEscapeRun;
   event.last = e.last;
   event.run = e.run;
   event.level = e.level;
   return true;
+}
+
+const CoefficientEntry* coefficientEntries(bool intra) {
+  return (intra ? tables().intra : tables().inter).entries.data();
 }
 
 int maxLevel(bool intra, bool last, int run) {

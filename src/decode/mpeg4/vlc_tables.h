@@ -32,6 +32,18 @@ struct CoefficientEvent {
 };
 // Returns false on an invalid code.
 bool readCoefficient(BitReader& br, bool intra, CoefficientEvent& event);
+
+// The TCOEF table itself, for the block reader's loop: indexed by the next kCoefficientBits
+// bits; length 0 marks an invalid code, run kEscapeRun the escape code.
+inline constexpr int kCoefficientBits = 12;
+inline constexpr uint8_t kEscapeRun = 255;
+struct CoefficientEntry {
+  uint8_t length;
+  uint8_t last;
+  uint8_t run;
+  uint8_t level;
+};
+const CoefficientEntry* coefficientEntries(bool intra);
 // Largest level for (last, run) and largest run for (last, level) in a table (escape types 1, 2);
 // 0 / −1 when the table has no such entry.
 int maxLevel(bool intra, bool last, int run);
