@@ -52,9 +52,11 @@ bool Mpeg4Decoder::decodeMacroblock(int mbx, int mby) {
   int mcbpc;
   while (true) {
     if (pVop && br_.readBit()) {  // not_coded: copy with a zero vector
-      mb = MacroblockInfo{};
+      // DC and AC predictors are read from intra macroblocks only: they may stay stale here.
       mb.packet = packet_;
+      mb.intra = false;
       mb.qp = uint8_t(qp_);
+      std::memset(mb.mv, 0, sizeof mb.mv);
       compensate(mbx, mby, mb, false);
       return !br_.overrun();
     }

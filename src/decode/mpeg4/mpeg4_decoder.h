@@ -75,7 +75,12 @@ class Mpeg4Decoder {
   bool readMotionVector(int fcode, int px, int py, int16_t mv[2]);
   void compensate(int mbx, int mby, const MacroblockInfo& mb, bool fourVectors);
   void concealMacroblock(int mbx, int mby);
-  const MacroblockInfo* neighbour(int mbx, int mby) const;
+  // The macroblock at (mbx, mby) when it lies in the picture and in the current video packet.
+  const MacroblockInfo* neighbour(int mbx, int mby) const {
+    if (mbx < 0 || mby < 0 || mbx >= mbWidth_ || mby >= mbHeight_) return nullptr;
+    const MacroblockInfo& mb = macroblocks_[size_t(mby) * size_t(mbWidth_) + size_t(mbx)];
+    return mb.packet == packet_ ? &mb : nullptr;
+  }
   void render(const Output& output) const;
 
   BitReader br_;
