@@ -189,18 +189,12 @@ void predict(const uint8_t* s, int stride, uint8_t* d, int dx, int dy, int round
 
 }  // namespace
 
-void predictBlock(const uint8_t* reference, int stride, int width, int height, int x, int y,
-                  int mvx, int mvy, int size, int roundingType, uint8_t* dst) {
-  // Beyond the picture every sample of a row (column) repeats the edge, so a block lying wholly
-  // outside reads the same values one block-width (plus the half-sample column) outside.
-  const int ix = std::clamp(x + (mvx >> 1), -(size + 1), width);
-  const int iy = std::clamp(y + (mvy >> 1), -(size + 1), height);
-  const uint8_t* src = reference + std::ptrdiff_t(iy) * stride + ix;
-  uint8_t* out = dst;
+void predictAt(const uint8_t* src, int stride, int size, int halfX, int halfY, int roundingType,
+               uint8_t* dst) {
   if (size == 16)
-    predict<16>(src, stride, out, mvx & 1, mvy & 1, roundingType);
+    predict<16>(src, stride, dst, halfX, halfY, roundingType);
   else
-    predict<8>(src, stride, out, mvx & 1, mvy & 1, roundingType);
+    predict<8>(src, stride, dst, halfX, halfY, roundingType);
 }
 
 void predictBlockScalar(const uint8_t* reference, int stride, int width, int height, int x, int y,
@@ -212,14 +206,6 @@ void predictBlockScalar(const uint8_t* reference, int stride, int width, int hei
     predictScalar<16>(src, stride, dst, mvx & 1, mvy & 1, roundingType);
   else
     predictScalar<8>(src, stride, dst, mvx & 1, mvy & 1, roundingType);
-}
-
-int chromaVectorFromSum(int sum) {
-  // Sixteenth-sample fractions rounded to the half-sample grid.
-  static constexpr int kRound[16] = {0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2};
-  const int a = sum < 0 ? -sum : sum;
-  const int v = (a >> 4) * 2 + kRound[a & 15];
-  return sum < 0 ? -v : v;
 }
 
 }  // namespace kd::mpeg4
