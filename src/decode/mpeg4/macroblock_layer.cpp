@@ -60,7 +60,7 @@ bool Mpeg4Decoder::decodeMacroblock(int mbx, int mby) {
       compensate(mbx, mby, mb, false);
       return !br_.overrun();
     }
-    mcbpc = pVop ? readMcbpcInter(br_) : readMcbpcIntra(br_);
+    mcbpc = pVop ? vlcs_->mcbpcInter.read(br_) : vlcs_->mcbpcIntra.read(br_);
     if (mcbpc == kVlcInvalid) return fail("invalid mcbpc");
     if (mcbpc != kStuffing) break;
     if (br_.overrun()) return fail("stuffing runs past the payload");
@@ -68,7 +68,7 @@ bool Mpeg4Decoder::decodeMacroblock(int mbx, int mby) {
   const int type = mcbpc >> 2;
   const bool intra = type == kIntra || type == kIntraQ;
   const bool acPred = intra && br_.readBit();
-  int cbpy = readCbpy(br_);
+  int cbpy = vlcs_->cbpy.read(br_);
   if (cbpy == kVlcInvalid) return fail("invalid cbpy");
   if (!intra) cbpy = 15 - cbpy;
   const int cbp = cbpy << 2 | (mcbpc & 3);
@@ -109,7 +109,7 @@ bool Mpeg4Decoder::decodeIntraBlocks(int mbx, int mby, int cbp, bool acPred, boo
     int16_t* blk = block_;
     int dcDiff = 0;
     if (dcVlc) {
-      const int size = readDcSize(br_, chroma);
+      const int size = chroma ? vlcs_->dcChroma.read(br_) : vlcs_->dcLuma.read(br_);
       if (size == kVlcInvalid) return fail("invalid intra DC size");
       if (size) {
         const int bits = int(br_.read(size));
@@ -195,7 +195,7 @@ bool Mpeg4Decoder::readMotionVector(int fcode, int px, int py, int16_t mv[2]) {
   const int low = -32 * f, high = 32 * f - 1, range = 64 * f;  // half samples
   const int pred[2] = {px, py};
   for (int k = 0; k < 2; ++k) {
-    const int code = readMotionCode(br_);
+    const int code = readMotionCode(br_, *vlcs_);
     if (code == kVlcInvalid) return fail("invalid motion vector code");
     int diff = code;
     if (f > 1 && code != 0) {

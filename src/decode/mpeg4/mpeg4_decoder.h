@@ -10,6 +10,7 @@
 #include "decode/mpeg4/bit_reader.h"
 #include "decode/mpeg4/picture_planes.h"
 #include "decode/mpeg4/stream_headers.h"
+#include "decode/mpeg4/vlc_tables.h"
 #include "decode/yuv_to_bgr.h"
 
 namespace kd::mpeg4 {
@@ -84,6 +85,7 @@ class Mpeg4Decoder {
   void render(const Output& output) const;
 
   BitReader br_;
+  const MacroblockVlcs* vlcs_ = &macroblockVlcs();
   VolHeader vol_;
   VopHeader vop_;
   int width_ = 0;

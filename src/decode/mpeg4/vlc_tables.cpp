@@ -294,12 +294,7 @@ struct SymbolTable {
       length[first + i] = uint8_t(len);
     }
   }
-  int read(BitReader& br) const {
-    const uint32_t index = br.peek(bits);
-    if (!length[index]) return kVlcInvalid;
-    br.skip(length[index]);
-    return value[index];
-  }
+  VlcLookup lookup() const { return VlcLookup{bits, value.data(), length.data()}; }
 };
 
 struct CoefficientTable {
@@ -358,24 +353,31 @@ const Tables& tables() {
 
 }  // namespace
 
+const MacroblockVlcs& macroblockVlcs() {
+  static const MacroblockVlcs vlcs = [] {
+    const Tables& t = tables();
+    return MacroblockVlcs{t.mcbpcIntra.lookup(), t.mcbpcInter.lookup(), t.cbpy.lookup(),
+                          t.motion.lookup(),     t.dcLuma.lookup(),     t.dcChroma.lookup()};
+  }();
+  return vlcs;
+}
+
 int readMcbpcIntra(BitReader& br) {
-  return tables().mcbpcIntra.read(br);
+  return macroblockVlcs().mcbpcIntra.read(br);
 }
 int readMcbpcInter(BitReader& br) {
-  return tables().mcbpcInter.read(br);
+  return macroblockVlcs().mcbpcInter.read(br);
 }
 int readCbpy(BitReader& br) {
-  return tables().cbpy.read(br);
+  return macroblockVlcs().cbpy.read(br);
 }
 
 int readMotionCode(BitReader& br) {
-  const int magnitude = tables().motion.read(br);
-  if (magnitude <= 0) return magnitude;  // 0 or invalid
-  return br.readBit() ? -magnitude : magnitude;
+  return readMotionCode(br, macroblockVlcs());
 }
 
 int readDcSize(BitReader& br, bool chroma) {
-  return chroma ? tables().dcChroma.read(br) : tables().dcLuma.read(br);
+  return chroma ? macroblockVlcs().dcChroma.read(br) : macroblockVlcs().dcLuma.read(br);
 }
 
 bool readCoefficient(BitReader& br, bool intra, CoefficientEvent& event) {

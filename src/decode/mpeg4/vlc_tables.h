@@ -14,6 +14,33 @@ inline constexpr int kVlcInvalid = -1000;
 inline constexpr int kStuffing = 255;
 enum MacroblockType { kInter = 0, kInterQ = 1, kInter4V = 2, kIntra = 3, kIntraQ = 4 };
 
+// A direct lookup table: the symbol and code length (0: no code starts so) for every value of
+// the next `bits` bits.
+struct VlcLookup {
+  int bits;
+  const int16_t* value;
+  const uint8_t* length;
+  int read(BitReader& br) const {
+    const uint32_t index = br.peek(bits);
+    if (!length[index]) return kVlcInvalid;
+    br.skip(length[index]);
+    return value[index];
+  }
+};
+
+// The macroblock-layer tables, built on first use. The decoder keeps the reference so that its
+// readers below are inline.
+struct MacroblockVlcs {
+  VlcLookup mcbpcIntra, mcbpcInter, cbpy, motion, dcLuma, dcChroma;
+};
+const MacroblockVlcs& macroblockVlcs();
+
+inline int readMotionCode(BitReader& br, const MacroblockVlcs& vlcs) {
+  const int magnitude = vlcs.motion.read(br);
+  if (magnitude <= 0) return magnitude;  // 0 or invalid
+  return br.readBit() ? -magnitude : magnitude;
+}
+
 int readMcbpcIntra(BitReader& br);
 int readMcbpcInter(BitReader& br);
 // Luma coded block pattern as coded for intra macroblocks (inter ones take 15 − value).
