@@ -201,11 +201,12 @@ bool Mpeg4Decoder::readMotionVector(int fcode, int px, int py, int16_t mv[2]) {
     if (f > 1 && code != 0) {
       const int residual = int(br_.read(rSize));
       diff = (std::abs(code) - 1) * f + residual + 1;
-      if (code < 0) diff = -diff;
+      diff = code < 0 ? -diff : diff;
     }
+    // Selects rather than branches: vector differences follow no pattern.
     int v = pred[k] + diff;
-    if (v < low) v += range;
-    if (v > high) v -= range;
+    v += v < low ? range : 0;
+    v -= v > high ? range : 0;
     mv[k] = int16_t(v);
   }
   return true;

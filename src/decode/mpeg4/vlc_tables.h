@@ -38,7 +38,8 @@ const MacroblockVlcs& macroblockVlcs();
 inline int readMotionCode(BitReader& br, const MacroblockVlcs& vlcs) {
   const int magnitude = vlcs.motion.read(br);
   if (magnitude <= 0) return magnitude;  // 0 or invalid
-  return br.readBit() ? -magnitude : magnitude;
+  const int negative = int(br.read(1));  // applied without a branch: signs are unpredictable
+  return (magnitude ^ -negative) + negative;
 }
 
 int readMcbpcIntra(BitReader& br);
