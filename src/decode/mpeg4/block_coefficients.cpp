@@ -90,28 +90,6 @@ bool readBlockCoefficients(BitReader& br, bool intra, int first, const uint8_t* 
   }
 }
 
-void dequantiseInter(int16_t* block, const uint8_t* positions, int count, int qp, bool mpeg,
-                     const uint8_t* matrix) {
-  if (!mpeg) {
-    const int add = (qp & 1) ? qp : qp - 1;
-    for (int k = 0; k < count; ++k) {
-      const int p = positions[k];
-      const int l = block[p];
-      block[p] = saturate(l > 0 ? 2 * qp * l + add : 2 * qp * l - add);
-    }
-    return;
-  }
-  int sum = 0;
-  for (int k = 0; k < count; ++k) {
-    const int p = positions[k];
-    const int l = block[p];
-    const int v = ((2 * l + (l > 0 ? 1 : -1)) * matrix[p] * qp) / 16;
-    block[p] = saturate(v);
-    sum += block[p];
-  }
-  if (count && !(sum & 1)) block[63] ^= 1;  // mismatch control
-}
-
 namespace {
 
 #if defined(__SSE2__) && !defined(KD_SCALAR_ONLY)
@@ -145,6 +123,34 @@ void dequantiseH263Block(int16_t* block, int qp, int add) {
 #endif
 
 }  // namespace
+
+void dequantiseInter(int16_t* block, const uint8_t* positions, int count, int qp, bool mpeg,
+                     const uint8_t* matrix) {
+  if (!mpeg) {
+    const int add = (qp & 1) ? qp : qp - 1;
+    // Past a dozen levels the whole block in vectors costs less than the listed positions, whose
+    // signs the branch predictor cannot learn.
+    if (count > 12) {
+      dequantiseH263Block(block, qp, add);
+      return;
+    }
+    for (int k = 0; k < count; ++k) {
+      const int p = positions[k];
+      const int l = block[p];
+      block[p] = saturate(l > 0 ? 2 * qp * l + add : 2 * qp * l - add);
+    }
+    return;
+  }
+  int sum = 0;
+  for (int k = 0; k < count; ++k) {
+    const int p = positions[k];
+    const int l = block[p];
+    const int v = ((2 * l + (l > 0 ? 1 : -1)) * matrix[p] * qp) / 16;
+    block[p] = saturate(v);
+    sum += block[p];
+  }
+  if (count && !(sum & 1)) block[63] ^= 1;  // mismatch control
+}
 
 void dequantiseIntra(int16_t* block, int qp, int scaler, bool mpeg, const uint8_t* matrix) {
   if (!mpeg) {
