@@ -23,6 +23,9 @@ class BitReader {
 
   // Up to 32 bits ahead, without consuming them.
   uint32_t peek(int n) const { return n ? uint32_t(window() >> (64 - n)) : 0; }
+  // The next 64 bits from the top (the first 57 exact), for decoding several fields of one
+  // look-ahead.
+  uint64_t peekWindow() const { return window(); }
   void skip(int n) { pos_ += size_t(n); }
   uint32_t read(int n) {
     const uint32_t v = peek(n);

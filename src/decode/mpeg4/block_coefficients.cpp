@@ -26,73 +26,68 @@ inline int16_t saturate(int v) {
   return int16_t(std::clamp(v, -2048, 2047));
 }
 
+// The three escape modes after the escape code of `length` bits.
+bool readEscape(BitReader& br, bool intra, int length, int& run, int& level, bool& last) {
+  br.skip(length);
+  CoefficientEvent e;
+  if (!br.readBit()) {  // type 1: level offset
+    if (!readCoefficient(br, intra, e) || e.escape) return false;
+    run = e.run;
+    last = e.last;
+    level = e.level + maxLevel(intra, e.last, e.run);
+    if (br.readBit()) level = -level;
+  } else if (!br.readBit()) {  // type 2: run offset
+    if (!readCoefficient(br, intra, e) || e.escape) return false;
+    last = e.last;
+    level = e.level;
+    run = e.run + maxRun(intra, e.last, e.level) + 1;
+    if (br.readBit()) level = -level;
+  } else {  // type 3: fixed length
+    last = br.readBit();
+    run = int(br.read(6));
+    br.marker();
+    level = int(br.read(12));
+    br.marker();
+    if (level & 0x800) level -= 0x1000;
+    if (level == 0) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool readBlockCoefficients(BitReader& br, bool intra, int first, const uint8_t* scan,
                            int16_t* block, uint8_t* positions, int& count) {
   count = 0;
   int i = first;
-  CoefficientEvent e;
+  int n = 0;
+  const CoefficientEntry* table = coefficientEntries(intra);
   while (true) {
-    if (!readCoefficient(br, intra, e)) return false;
+    // One look-ahead serves the code and the sign bit after it (codes are at most 12 bits).
+    const uint64_t window = br.peekWindow();
+    const CoefficientEntry entry = table[window >> (64 - kCoefficientBits)];
+    if (!entry.length) return false;
     int run, level;
     bool last;
-    if (!e.escape) {
-      run = e.run;
-      level = e.level;
-      last = e.last;
-      if (br.readBit()) level = -level;
-    } else if (!br.readBit()) {  // type 1: level offset
-      if (!readCoefficient(br, intra, e) || e.escape) return false;
-      run = e.run;
-      last = e.last;
-      level = e.level + maxLevel(intra, e.last, e.run);
-      if (br.readBit()) level = -level;
-    } else if (!br.readBit()) {  // type 2: run offset
-      if (!readCoefficient(br, intra, e) || e.escape) return false;
-      last = e.last;
-      level = e.level;
-      run = e.run + maxRun(intra, e.last, e.level) + 1;
-      if (br.readBit()) level = -level;
-    } else {  // type 3: fixed length
-      last = br.readBit();
-      run = int(br.read(6));
-      br.marker();
-      level = int(br.read(12));
-      br.marker();
-      if (level & 0x800) level -= 0x1000;
-      if (level == 0) return false;
+    if (entry.run != kEscapeRun) {
+      run = entry.run;
+      last = entry.last;
+      level = (window << entry.length) >> 63 ? -int(entry.level) : int(entry.level);
+      br.skip(entry.length + 1);
+    } else if (!readEscape(br, intra, entry.length, run, level, last)) {
+      return false;
     }
     i += run;
     if (i > 63) return false;
     const int pos = scan[i];
     block[pos] = int16_t(std::clamp(level, -2048, 2047));
-    positions[count++] = uint8_t(pos);
+    positions[n++] = uint8_t(pos);
     ++i;
-    if (last) return !br.overrun();
-  }
-}
-
-void dequantiseInter(int16_t* block, const uint8_t* positions, int count, int qp, bool mpeg,
-                     const uint8_t* matrix) {
-  if (!mpeg) {
-    const int add = (qp & 1) ? qp : qp - 1;
-    for (int k = 0; k < count; ++k) {
-      const int p = positions[k];
-      const int l = block[p];
-      block[p] = saturate(l > 0 ? 2 * qp * l + add : 2 * qp * l - add);
+    if (last) {
+      count = n;
+      return !br.overrun();
     }
-    return;
   }
-  int sum = 0;
-  for (int k = 0; k < count; ++k) {
-    const int p = positions[k];
-    const int l = block[p];
-    const int v = ((2 * l + (l > 0 ? 1 : -1)) * matrix[p] * qp) / 16;
-    block[p] = saturate(v);
-    sum += block[p];
-  }
-  if (count && !(sum & 1)) block[63] ^= 1;  // mismatch control
 }
 
 namespace {
@@ -128,6 +123,34 @@ void dequantiseH263Block(int16_t* block, int qp, int add) {
 #endif
 
 }  // namespace
+
+void dequantiseInter(int16_t* block, const uint8_t* positions, int count, int qp, bool mpeg,
+                     const uint8_t* matrix) {
+  if (!mpeg) {
+    const int add = (qp & 1) ? qp : qp - 1;
+    // Past a dozen levels the whole block in vectors costs less than the listed positions, whose
+    // signs the branch predictor cannot learn.
+    if (count > 12) {
+      dequantiseH263Block(block, qp, add);
+      return;
+    }
+    for (int k = 0; k < count; ++k) {
+      const int p = positions[k];
+      const int l = block[p];
+      block[p] = saturate(l > 0 ? 2 * qp * l + add : 2 * qp * l - add);
+    }
+    return;
+  }
+  int sum = 0;
+  for (int k = 0; k < count; ++k) {
+    const int p = positions[k];
+    const int l = block[p];
+    const int v = ((2 * l + (l > 0 ? 1 : -1)) * matrix[p] * qp) / 16;
+    block[p] = saturate(v);
+    sum += block[p];
+  }
+  if (count && !(sum & 1)) block[63] ^= 1;  // mismatch control
+}
 
 void dequantiseIntra(int16_t* block, int qp, int scaler, bool mpeg, const uint8_t* matrix) {
   if (!mpeg) {

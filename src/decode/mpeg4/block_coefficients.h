@@ -12,7 +12,7 @@ extern const uint8_t kAlternateVerticalScan[64];
 
 // Reads coefficient events from scan position `first` on into `block` (raster order, quantised
 // levels) and notes the raster positions written in `positions` (count returned through
-// `count`). False on an invalid code, a run past the block end or a zero escape level.
+// `count` on success). False on an invalid code, a run past the block end or a zero escape level.
 bool readBlockCoefficients(BitReader& br, bool intra, int first, const uint8_t* scan,
                            int16_t* block, uint8_t* positions, int& count);
 

@@ -181,23 +181,33 @@ const RowWeightPairs& rowWeightPairs() {
 
 // The row pass, one row per vector: the products and sums of the portable pass are exact in
 // pmaddwd's 32-bit lanes, and packs saturates to 16 bits as it clamps.
-inline void rowPassSse2(const int16_t* in, __m128i rows[8]) {
+inline __m128i rowPassSse2Row(const int16_t* in, int k) {
   const RowWeightPairs& w = rowWeightPairs();
   const __m128i round = _mm_set1_epi32(1 << (kRowShift - 1));
-  for (int k = 0; k < 8; ++k) {
-    __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8 * k));
-    // f0 f2 f1 f3 f4 f6 f5 f7: the pairs {f0,f2}, {f1,f3}, {f4,f6}, {f5,f7} as 32-bit words.
-    f = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, 0xD8), 0xD8);
-    const __m128i even =
-        _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(f, 0x00), w.v[k][0]),
-                                    _mm_madd_epi16(_mm_shuffle_epi32(f, 0xAA), w.v[k][1])),
-                      round);
-    const __m128i odd = _mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(f, 0x55), w.v[k][2]),
-                                      _mm_madd_epi16(_mm_shuffle_epi32(f, 0xFF), w.v[k][3]));
-    const __m128i low = _mm_srai_epi32(_mm_add_epi32(even, odd), kRowShift);
-    const __m128i high = _mm_srai_epi32(_mm_sub_epi32(even, odd), kRowShift);  // x = 7, 6, 5, 4
-    rows[k] = _mm_packs_epi32(low, _mm_shuffle_epi32(high, 0x1B));
-  }
+  __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8 * k));
+  // f0 f2 f1 f3 f4 f6 f5 f7: the pairs {f0,f2}, {f1,f3}, {f4,f6}, {f5,f7} as 32-bit words.
+  f = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, 0xD8), 0xD8);
+  const __m128i even =
+      _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(f, 0x00), w.v[k][0]),
+                                  _mm_madd_epi16(_mm_shuffle_epi32(f, 0xAA), w.v[k][1])),
+                    round);
+  const __m128i odd = _mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(f, 0x55), w.v[k][2]),
+                                    _mm_madd_epi16(_mm_shuffle_epi32(f, 0xFF), w.v[k][3]));
+  const __m128i low = _mm_srai_epi32(_mm_add_epi32(even, odd), kRowShift);
+  const __m128i high = _mm_srai_epi32(_mm_sub_epi32(even, odd), kRowShift);  // x = 7, 6, 5, 4
+  return _mm_packs_epi32(low, _mm_shuffle_epi32(high, 0x1B));
+}
+
+inline void rowPassSse2(const int16_t* in, __m128i rows[8]) {
+  for (int k = 0; k < 8; ++k) rows[k] = rowPassSse2Row(in, k);
+}
+
+// descale in 32-bit lanes, for values the 16-bit form could overflow on.
+inline __m128i descale32(__m128i v) {
+  const __m128i odd = _mm_and_si128(_mm_srai_epi32(v, kColumnShift), _mm_set1_epi32(1));
+  return _mm_srai_epi32(
+      _mm_add_epi32(_mm_add_epi32(v, _mm_set1_epi32((1 << (kColumnShift - 1)) - 1)), odd),
+      kColumnShift);
 }
 
 // (x · c + 32768) >> 16 from the high and low halves of the product.
@@ -270,8 +280,26 @@ inline void clearBlock(int16_t block[64]) {
 }
 
 // Row pass in SIMD; the column pass in SIMD when its steps fit 16 bits, else the portable one.
+// A block whose coefficients all sit in the first row (every DC-only block, most inter blocks
+// of quiet pictures) has zero rows 1-7 after the row pass, so each column's output is
+// descale(row 0) in all eight rows: one row is transformed and stored eight times.
 template <typename StoreRows, typename StoreScalar>
 inline void transform(int16_t block[64], StoreRows storeRows, StoreScalar storeScalar) {
+  const __m128i* in = reinterpret_cast<const __m128i*>(block);
+  __m128i lower = _mm_loadu_si128(in + 1);
+  for (int k = 2; k < 8; ++k) lower = _mm_or_si128(lower, _mm_loadu_si128(in + k));
+  if (_mm_movemask_epi8(_mm_cmpeq_epi8(lower, _mm_setzero_si128())) == 0xFFFF) {
+    const __m128i row = rowPassSse2Row(block, 0);
+    clearBlock(block);
+    // Row 0 may reach ±32767 (saturated), beyond the 16-bit descale's range.
+    const __m128i sign = _mm_srai_epi16(row, 15);
+    const __m128i lo = descale32(_mm_unpacklo_epi16(row, sign));
+    const __m128i hi = descale32(_mm_unpackhi_epi16(row, sign));
+    const __m128i out = _mm_packs_epi32(lo, hi);
+    const __m128i same[8] = {out, out, out, out, out, out, out, out};
+    storeRows(same);
+    return;
+  }
   __m128i rows[8];
   rowPassSse2(block, rows);
   clearBlock(block);

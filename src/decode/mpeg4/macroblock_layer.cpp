@@ -52,13 +52,15 @@ bool Mpeg4Decoder::decodeMacroblock(int mbx, int mby) {
   int mcbpc;
   while (true) {
     if (pVop && br_.readBit()) {  // not_coded: copy with a zero vector
-      mb = MacroblockInfo{};
+      // DC and AC predictors are read from intra macroblocks only: they may stay stale here.
       mb.packet = packet_;
+      mb.intra = false;
       mb.qp = uint8_t(qp_);
+      std::memset(mb.mv, 0, sizeof mb.mv);
       compensate(mbx, mby, mb, false);
       return !br_.overrun();
     }
-    mcbpc = pVop ? readMcbpcInter(br_) : readMcbpcIntra(br_);
+    mcbpc = pVop ? vlcs_->mcbpcInter.read(br_) : vlcs_->mcbpcIntra.read(br_);
     if (mcbpc == kVlcInvalid) return fail("invalid mcbpc");
     if (mcbpc != kStuffing) break;
     if (br_.overrun()) return fail("stuffing runs past the payload");
@@ -66,7 +68,7 @@ bool Mpeg4Decoder::decodeMacroblock(int mbx, int mby) {
   const int type = mcbpc >> 2;
   const bool intra = type == kIntra || type == kIntraQ;
   const bool acPred = intra && br_.readBit();
-  int cbpy = readCbpy(br_);
+  int cbpy = vlcs_->cbpy.read(br_);
   if (cbpy == kVlcInvalid) return fail("invalid cbpy");
   if (!intra) cbpy = 15 - cbpy;
   const int cbp = cbpy << 2 | (mcbpc & 3);
@@ -107,7 +109,7 @@ bool Mpeg4Decoder::decodeIntraBlocks(int mbx, int mby, int cbp, bool acPred, boo
     int16_t* blk = block_;
     int dcDiff = 0;
     if (dcVlc) {
-      const int size = readDcSize(br_, chroma);
+      const int size = chroma ? vlcs_->dcChroma.read(br_) : vlcs_->dcLuma.read(br_);
       if (size == kVlcInvalid) return fail("invalid intra DC size");
       if (size) {
         const int bits = int(br_.read(size));
@@ -193,17 +195,18 @@ bool Mpeg4Decoder::readMotionVector(int fcode, int px, int py, int16_t mv[2]) {
   const int low = -32 * f, high = 32 * f - 1, range = 64 * f;  // half samples
   const int pred[2] = {px, py};
   for (int k = 0; k < 2; ++k) {
-    const int code = readMotionCode(br_);
+    const int code = readMotionCode(br_, *vlcs_);
     if (code == kVlcInvalid) return fail("invalid motion vector code");
     int diff = code;
     if (f > 1 && code != 0) {
       const int residual = int(br_.read(rSize));
       diff = (std::abs(code) - 1) * f + residual + 1;
-      if (code < 0) diff = -diff;
+      diff = code < 0 ? -diff : diff;
     }
+    // Selects rather than branches: vector differences follow no pattern.
     int v = pred[k] + diff;
-    if (v < low) v += range;
-    if (v > high) v -= range;
+    v += v < low ? range : 0;
+    v -= v > high ? range : 0;
     mv[k] = int16_t(v);
   }
   return true;

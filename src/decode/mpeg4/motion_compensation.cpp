@@ -108,6 +108,36 @@ void averageBothSimd(const uint8_t* s, int stride, uint8_t* d, int bias) {
     upLo = downLo, upHi = downHi;
   }
 }
+
+// Sixteen columns in 8-bit lanes. With h = ⌊(a + b) / 2⌋ and its parity p of each row's pairs,
+// (sum of four + 2) >> 2 is avg(h, h') plus one where p and p' are both odd and h + h' is even,
+// and (sum of four + 1) >> 2 is avg(h, h') minus one where h + h' is odd and p, p' are both
+// even (exact for all inputs; the tests hold it against the plain rule).
+inline void halfPairs(const uint8_t* a, __m128i& h, __m128i& p) {
+  const __m128i x = load<16>(a), y = load<16>(a + 1);
+  p = _mm_and_si128(_mm_xor_si128(x, y), _mm_set1_epi8(1));
+  h = _mm_sub_epi8(_mm_avg_epu8(x, y), p);
+}
+
+template <int rounding>
+void averageBothBytes(const uint8_t* s, int stride, uint8_t* d) {
+  const __m128i one = _mm_set1_epi8(1);
+  __m128i upH, upP;
+  halfPairs(s, upH, upP);
+  for (int y = 0; y < 16; ++y) {
+    __m128i downH, downP;
+    halfPairs(s + std::ptrdiff_t(y + 1) * stride, downH, downP);
+    const __m128i avg = _mm_avg_epu8(upH, downH);
+    const __m128i odd = _mm_xor_si128(upH, downH);
+    __m128i v;
+    if (rounding == 0)
+      v = _mm_add_epi8(avg, _mm_andnot_si128(odd, _mm_and_si128(upP, downP)));
+    else
+      v = _mm_sub_epi8(avg, _mm_andnot_si128(_mm_or_si128(upP, downP), _mm_and_si128(odd, one)));
+    store<16>(d + std::ptrdiff_t(y) * stride, v);
+    upH = downH, upP = downP;
+  }
+}
 #endif
 
 template <int N>
@@ -142,7 +172,14 @@ void predict(const uint8_t* s, int stride, uint8_t* d, int dx, int dy, int round
       averageTwoSimd<N>(s, stride, stride, d, rounding);
       break;
     default:
-      averageBothSimd<N>(s, stride, d, 2 - rounding);
+      if constexpr (N == 16) {
+        if (rounding)
+          averageBothBytes<1>(s, stride, d);
+        else
+          averageBothBytes<0>(s, stride, d);
+      } else {
+        averageBothSimd<N>(s, stride, d, 2 - rounding);
+      }
       break;
   }
 #else
@@ -152,18 +189,12 @@ void predict(const uint8_t* s, int stride, uint8_t* d, int dx, int dy, int round
 
 }  // namespace
 
-void predictBlock(const uint8_t* reference, int stride, int width, int height, int x, int y,
-                  int mvx, int mvy, int size, int roundingType, uint8_t* dst) {
-  // Beyond the picture every sample of a row (column) repeats the edge, so a block lying wholly
-  // outside reads the same values one block-width (plus the half-sample column) outside.
-  const int ix = std::clamp(x + (mvx >> 1), -(size + 1), width);
-  const int iy = std::clamp(y + (mvy >> 1), -(size + 1), height);
-  const uint8_t* src = reference + std::ptrdiff_t(iy) * stride + ix;
-  uint8_t* out = dst;
+void predictAt(const uint8_t* src, int stride, int size, int halfX, int halfY, int roundingType,
+               uint8_t* dst) {
   if (size == 16)
-    predict<16>(src, stride, out, mvx & 1, mvy & 1, roundingType);
+    predict<16>(src, stride, dst, halfX, halfY, roundingType);
   else
-    predict<8>(src, stride, out, mvx & 1, mvy & 1, roundingType);
+    predict<8>(src, stride, dst, halfX, halfY, roundingType);
 }
 
 void predictBlockScalar(const uint8_t* reference, int stride, int width, int height, int x, int y,
@@ -175,14 +206,6 @@ void predictBlockScalar(const uint8_t* reference, int stride, int width, int hei
     predictScalar<16>(src, stride, dst, mvx & 1, mvy & 1, roundingType);
   else
     predictScalar<8>(src, stride, dst, mvx & 1, mvy & 1, roundingType);
-}
-
-int chromaVectorFromSum(int sum) {
-  // Sixteenth-sample fractions rounded to the half-sample grid.
-  static constexpr int kRound[16] = {0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2};
-  const int a = sum < 0 ? -sum : sum;
-  const int v = (a >> 4) * 2 + kRound[a & 15];
-  return sum < 0 ? -v : v;
 }
 
 }  // namespace kd::mpeg4

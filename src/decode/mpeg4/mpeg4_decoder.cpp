@@ -149,12 +149,6 @@ bool Mpeg4Decoder::readVideoPacketHeader(int& mbIndex) {
   return !br_.overrun() || fail("video packet header is truncated");
 }
 
-const MacroblockInfo* Mpeg4Decoder::neighbour(int mbx, int mby) const {
-  if (mbx < 0 || mby < 0 || mbx >= mbWidth_ || mby >= mbHeight_) return nullptr;
-  const MacroblockInfo& mb = macroblocks_[size_t(mby) * size_t(mbWidth_) + size_t(mbx)];
-  return mb.packet == packet_ ? &mb : nullptr;
-}
-
 void Mpeg4Decoder::concealMacroblock(int mbx, int mby) {
   // Lost or missing macroblocks repeat the reference picture.
   MacroblockInfo& mb = macroblocks_[size_t(mby) * size_t(mbWidth_) + size_t(mbx)];

@@ -10,6 +10,7 @@
 #include "decode/mpeg4/bit_reader.h"
 #include "decode/mpeg4/picture_planes.h"
 #include "decode/mpeg4/stream_headers.h"
+#include "decode/mpeg4/vlc_tables.h"
 #include "decode/yuv_to_bgr.h"
 
 namespace kd::mpeg4 {
@@ -75,10 +76,16 @@ class Mpeg4Decoder {
   bool readMotionVector(int fcode, int px, int py, int16_t mv[2]);
   void compensate(int mbx, int mby, const MacroblockInfo& mb, bool fourVectors);
   void concealMacroblock(int mbx, int mby);
-  const MacroblockInfo* neighbour(int mbx, int mby) const;
+  // The macroblock at (mbx, mby) when it lies in the picture and in the current video packet.
+  const MacroblockInfo* neighbour(int mbx, int mby) const {
+    if (mbx < 0 || mby < 0 || mbx >= mbWidth_ || mby >= mbHeight_) return nullptr;
+    const MacroblockInfo& mb = macroblocks_[size_t(mby) * size_t(mbWidth_) + size_t(mbx)];
+    return mb.packet == packet_ ? &mb : nullptr;
+  }
   void render(const Output& output) const;
 
   BitReader br_;
+  const MacroblockVlcs* vlcs_ = &macroblockVlcs();
   VolHeader vol_;
   VopHeader vop_;
   int width_ = 0;

@@ -294,22 +294,12 @@ struct SymbolTable {
       length[first + i] = uint8_t(len);
     }
   }
-  int read(BitReader& br) const {
-    const uint32_t index = br.peek(bits);
-    if (!length[index]) return kVlcInvalid;
-    br.skip(length[index]);
-    return value[index];
-  }
+  VlcLookup lookup() const { return VlcLookup{bits, value.data(), length.data()}; }
 };
 
 struct CoefficientTable {
-  static constexpr int kBits = 12;
-  struct Entry {
-    uint8_t length;  // 0: invalid
-    uint8_t last;
-    uint8_t run;  // 255: escape
-    uint8_t level;
-  };
+  static constexpr int kBits = kCoefficientBits;
+  using Entry = CoefficientEntry;
   std::array<Entry, 1 << kBits> entries{};
   int8_t maxLevel[2][64] = {};
   int8_t maxRun[2][64];
@@ -322,7 +312,7 @@ struct CoefficientTable {
       if (c.level > maxLevel[c.last][c.run]) maxLevel[c.last][c.run] = int8_t(c.level);
       if (c.run > maxRun[c.last][c.level]) maxRun[c.last][c.level] = int8_t(c.run);
     }
-    put(kCoefficientEscape, Entry{uint8_t(codeLength(kCoefficientEscape)), 0, 255, 0});
+    put(kCoefficientEscape, Entry{uint8_t(codeLength(kCoefficientEscape)), 0, kEscapeRun, 0});
   }
   void put(const char* code, Entry e) {
     const int len = codeLength(code);
@@ -363,24 +353,31 @@ const Tables& tables() {
 
 }  // namespace
 
+const MacroblockVlcs& macroblockVlcs() {
+  static const MacroblockVlcs vlcs = [] {
+    const Tables& t = tables();
+    return MacroblockVlcs{t.mcbpcIntra.lookup(), t.mcbpcInter.lookup(), t.cbpy.lookup(),
+                          t.motion.lookup(),     t.dcLuma.lookup(),     t.dcChroma.lookup()};
+  }();
+  return vlcs;
+}
+
 int readMcbpcIntra(BitReader& br) {
-  return tables().mcbpcIntra.read(br);
+  return macroblockVlcs().mcbpcIntra.read(br);
 }
 int readMcbpcInter(BitReader& br) {
-  return tables().mcbpcInter.read(br);
+  return macroblockVlcs().mcbpcInter.read(br);
 }
 int readCbpy(BitReader& br) {
-  return tables().cbpy.read(br);
+  return macroblockVlcs().cbpy.read(br);
 }
 
 int readMotionCode(BitReader& br) {
-  const int magnitude = tables().motion.read(br);
-  if (magnitude <= 0) return magnitude;  // 0 or invalid
-  return br.readBit() ? -magnitude : magnitude;
+  return readMotionCode(br, macroblockVlcs());
 }
 
 int readDcSize(BitReader& br, bool chroma) {
-  return chroma ? tables().dcChroma.read(br) : tables().dcLuma.read(br);
+  return chroma ? macroblockVlcs().dcChroma.read(br) : macroblockVlcs().dcLuma.read(br);
 }
 
 bool readCoefficient(BitReader& br, bool intra, CoefficientEvent& event) {
@@ -388,11 +385,15 @@ bool readCoefficient(BitReader& br, bool intra, CoefficientEvent& event) {
   const CoefficientTable::Entry e = t.entries[br.peek(CoefficientTable::kBits)];
   if (!e.length) return false;
   br.skip(e.length);
-  event.escape = e.run == 255;
+  event.escape = e.run == kEscapeRun;
   event.last = e.last;
   event.run = e.run;
   event.level = e.level;
   return true;
+}
+
+const CoefficientEntry* coefficientEntries(bool intra) {
+  return (intra ? tables().intra : tables().inter).entries.data();
 }
 
 int maxLevel(bool intra, bool last, int run) {

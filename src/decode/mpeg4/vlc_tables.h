@@ -14,6 +14,34 @@ inline constexpr int kVlcInvalid = -1000;
 inline constexpr int kStuffing = 255;
 enum MacroblockType { kInter = 0, kInterQ = 1, kInter4V = 2, kIntra = 3, kIntraQ = 4 };
 
+// A direct lookup table: the symbol and code length (0: no code starts so) for every value of
+// the next `bits` bits.
+struct VlcLookup {
+  int bits;
+  const int16_t* value;
+  const uint8_t* length;
+  int read(BitReader& br) const {
+    const uint32_t index = br.peek(bits);
+    if (!length[index]) return kVlcInvalid;
+    br.skip(length[index]);
+    return value[index];
+  }
+};
+
+// The macroblock-layer tables, built on first use. The decoder keeps the reference so that its
+// readers below are inline.
+struct MacroblockVlcs {
+  VlcLookup mcbpcIntra, mcbpcInter, cbpy, motion, dcLuma, dcChroma;
+};
+const MacroblockVlcs& macroblockVlcs();
+
+inline int readMotionCode(BitReader& br, const MacroblockVlcs& vlcs) {
+  const int magnitude = vlcs.motion.read(br);
+  if (magnitude <= 0) return magnitude;  // 0 or invalid
+  const int negative = int(br.read(1));  // applied without a branch: signs are unpredictable
+  return (magnitude ^ -negative) + negative;
+}
+
 int readMcbpcIntra(BitReader& br);
 int readMcbpcInter(BitReader& br);
 // Luma coded block pattern as coded for intra macroblocks (inter ones take 15 − value).
@@ -32,6 +60,18 @@ struct CoefficientEvent {
 };
 // Returns false on an invalid code.
 bool readCoefficient(BitReader& br, bool intra, CoefficientEvent& event);
+
+// The TCOEF table itself, for the block reader's loop: indexed by the next kCoefficientBits
+// bits; length 0 marks an invalid code, run kEscapeRun the escape code.
+inline constexpr int kCoefficientBits = 12;
+inline constexpr uint8_t kEscapeRun = 255;
+struct CoefficientEntry {
+  uint8_t length;
+  uint8_t last;
+  uint8_t run;
+  uint8_t level;
+};
+const CoefficientEntry* coefficientEntries(bool intra);
 // Largest level for (last, run) and largest run for (last, level) in a table (escape types 1, 2);
 // 0 / −1 when the table has no such entry.
 int maxLevel(bool intra, bool last, int run);
