@@ -1,6 +1,7 @@
 #include "decode/avc/avc_intra_pred.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kd::avc {
 
@@ -15,93 +16,94 @@ inline uint8_t avg3(int a, int b, int c) {
 
 }  // namespace
 
+namespace {
+
+// e[0..3] = left rows 3..0, e[4] = corner, e[5..12] = top 0..7; so left row k is e[3 - k] and
+// top column k is e[5 + k] (k = -1 is the corner either way).
+template <int Mode>
+inline uint8_t directional(const uint8_t* e, int x, int y) {
+  auto T = [&](int k) -> int { return e[5 + k]; };
+  auto L = [&](int k) -> int { return e[3 - k]; };
+  if constexpr (Mode == 3) {
+    return (x == 3 && y == 3) ? uint8_t((T(6) + 3 * T(7) + 2) >> 2)
+                              : avg3(T(x + y), T(x + y + 1), T(x + y + 2));
+  } else if constexpr (Mode == 4) {
+    const int c = 4 + x - y;
+    return avg3(e[c - 1], e[c], e[c + 1]);
+  } else if constexpr (Mode == 5) {
+    const int z = 2 * x - y;
+    if (z >= 0 && (z & 1) == 0) return avg2(T(x - (y >> 1) - 1), T(x - (y >> 1)));
+    if (z >= 0) return avg3(T(x - (y >> 1) - 2), T(x - (y >> 1) - 1), T(x - (y >> 1)));
+    if (z == -1) return avg3(L(0), L(-1), T(0));
+    return avg3(L(y - 1), L(y - 2), L(y - 3));
+  } else if constexpr (Mode == 6) {
+    const int z = 2 * y - x;
+    if (z >= 0 && (z & 1) == 0) return avg2(L(y - (x >> 1) - 1), L(y - (x >> 1)));
+    if (z >= 0) return avg3(L(y - (x >> 1) - 2), L(y - (x >> 1) - 1), L(y - (x >> 1)));
+    if (z == -1) return avg3(L(0), L(-1), T(0));
+    return avg3(T(x - 1), T(x - 2), T(x - 3));
+  } else if constexpr (Mode == 7) {
+    return (y & 1) ? avg3(T(x + (y >> 1)), T(x + (y >> 1) + 1), T(x + (y >> 1) + 2))
+                   : avg2(T(x + (y >> 1)), T(x + (y >> 1) + 1));
+  } else {
+    const int z = x + 2 * y;
+    if (z > 5) return uint8_t(L(3));
+    if (z == 5) return uint8_t((L(2) + 3 * L(3) + 2) >> 2);
+    if (z & 1) return avg3(L(y + (x >> 1)), L(y + (x >> 1) + 1), L(y + (x >> 1) + 2));
+    return avg2(L(y + (x >> 1)), L(y + (x >> 1) + 1));
+  }
+}
+
+// One mode's whole block: the position rules fold to constants once the loops unroll, so the
+// only branch left is the mode dispatch, taken once per block rather than once per sample.
+template <int Mode>
+inline void directionalBlock(const uint8_t* e, uint8_t* pred) {
+#pragma GCC unroll 16
+  for (int i = 0; i < 16; ++i) pred[i] = directional<Mode>(e, i & 3, i >> 2);
+}
+
+}  // namespace
+
 void predictLuma4x4(const LumaNeighbours& n, int mode, uint8_t* pred) {
-  // e[0..3] = left rows 3..0, e[4] = corner, e[5..12] = top 0..7; so left row k is e[3 - k] and
-  // top column k is e[5 + k] (k = -1 is the corner either way).
   uint8_t e[13];
   for (int k = 0; k < 4; ++k) e[3 - k] = n.left[k];
   e[4] = n.corner;
   for (int k = 0; k < 8; ++k) e[5 + k] = n.top[k];
-  auto T = [&](int k) -> int { return e[5 + k]; };
-  auto L = [&](int k) -> int { return e[3 - k]; };
-  for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 4; ++x) {
-      uint8_t v = 128;
-      switch (mode) {
-        case 0:
-          v = uint8_t(T(x));
-          break;
-        case 1:
-          v = uint8_t(L(y));
-          break;
-        case 2: {
-          int sum = 0;
-          if (n.topAvailable && n.leftAvailable) {
-            for (int k = 0; k < 4; ++k) sum += T(k) + L(k);
-            v = uint8_t((sum + 4) >> 3);
-          } else if (n.leftAvailable) {
-            for (int k = 0; k < 4; ++k) sum += L(k);
-            v = uint8_t((sum + 2) >> 2);
-          } else if (n.topAvailable) {
-            for (int k = 0; k < 4; ++k) sum += T(k);
-            v = uint8_t((sum + 2) >> 2);
-          }
-          break;
-        }
-        case 3:
-          v = (x == 3 && y == 3) ? uint8_t((T(6) + 3 * T(7) + 2) >> 2)
-                                 : avg3(T(x + y), T(x + y + 1), T(x + y + 2));
-          break;
-        case 4: {
-          const int c = 4 + x - y;
-          v = avg3(e[c - 1], e[c], e[c + 1]);
-          break;
-        }
-        case 5: {
-          const int z = 2 * x - y;
-          if (z >= 0 && (z & 1) == 0)
-            v = avg2(T(x - (y >> 1) - 1), T(x - (y >> 1)));
-          else if (z >= 0)
-            v = avg3(T(x - (y >> 1) - 2), T(x - (y >> 1) - 1), T(x - (y >> 1)));
-          else if (z == -1)
-            v = avg3(L(0), L(-1), T(0));
-          else
-            v = avg3(L(y - 1), L(y - 2), L(y - 3));
-          break;
-        }
-        case 6: {
-          const int z = 2 * y - x;
-          if (z >= 0 && (z & 1) == 0)
-            v = avg2(L(y - (x >> 1) - 1), L(y - (x >> 1)));
-          else if (z >= 0)
-            v = avg3(L(y - (x >> 1) - 2), L(y - (x >> 1) - 1), L(y - (x >> 1)));
-          else if (z == -1)
-            v = avg3(L(0), L(-1), T(0));
-          else
-            v = avg3(T(x - 1), T(x - 2), T(x - 3));
-          break;
-        }
-        case 7:
-          v = (y & 1) ? avg3(T(x + (y >> 1)), T(x + (y >> 1) + 1), T(x + (y >> 1) + 2))
-                      : avg2(T(x + (y >> 1)), T(x + (y >> 1) + 1));
-          break;
-        case 8: {
-          const int z = x + 2 * y;
-          if (z > 5)
-            v = uint8_t(L(3));
-          else if (z == 5)
-            v = uint8_t((L(2) + 3 * L(3) + 2) >> 2);
-          else if (z & 1)
-            v = avg3(L(y + (x >> 1)), L(y + (x >> 1) + 1), L(y + (x >> 1) + 2));
-          else
-            v = avg2(L(y + (x >> 1)), L(y + (x >> 1) + 1));
-          break;
-        }
-        default:
-          break;
-      }
-      pred[y * 4 + x] = v;
+  switch (mode) {
+    case 0:
+      for (int y = 0; y < 4; ++y) std::memcpy(pred + y * 4, n.top, 4);
+      return;
+    case 1:
+      for (int y = 0; y < 4; ++y) std::memset(pred + y * 4, n.left[y], 4);
+      return;
+    case 2: {
+      int sumT = 0, sumL = 0;
+      for (int k = 0; k < 4; ++k) sumT += n.top[k], sumL += n.left[k];
+      int v = 128;
+      if (n.topAvailable && n.leftAvailable)
+        v = (sumT + sumL + 4) >> 3;
+      else if (n.leftAvailable)
+        v = (sumL + 2) >> 2;
+      else if (n.topAvailable)
+        v = (sumT + 2) >> 2;
+      std::memset(pred, v, 16);
+      return;
     }
+    case 3:
+      return directionalBlock<3>(e, pred);
+    case 4:
+      return directionalBlock<4>(e, pred);
+    case 5:
+      return directionalBlock<5>(e, pred);
+    case 6:
+      return directionalBlock<6>(e, pred);
+    case 7:
+      return directionalBlock<7>(e, pred);
+    case 8:
+      return directionalBlock<8>(e, pred);
+    default:
+      std::memset(pred, 128, 16);
+      return;
   }
 }
 
