@@ -45,6 +45,20 @@ FixtureFrame fixtureFrame(int block, int frame, bool withAudio) {
   return f;
 }
 
+namespace {
+
+WriterRecord recordOf(const FixtureFrame& f, uint32_t stamp) {
+  return {f.kind,
+          f.flags,
+          stamp,
+          f.video.data(),
+          uint32_t(f.video.size()),
+          f.audio.data(),
+          uint32_t(f.audio.size())};
+}
+
+}  // namespace
+
 RecordingInfo writeFixture(const std::string& path, RecordingInfo header, int blocks,
                            int framesPerBlock, bool withAudio) {
   RecordingWriter w;
@@ -53,30 +67,17 @@ RecordingInfo writeFixture(const std::string& path, RecordingInfo header, int bl
     w.beginBlock(fixtureFrame(b, 0, false).stamp);
     for (int j = 0; j < framesPerBlock; ++j) {
       FixtureFrame f = fixtureFrame(b, j, withAudio);
-      WriterRecord r{f.kind,
-                     f.flags,
-                     f.stamp,
-                     f.video.data(),
-                     uint32_t(f.video.size()),
-                     f.audio.data(),
-                     uint32_t(f.audio.size())};
       if (header.formatVersion == 8) {
         WriterRecord channels[4];
         std::vector<FixtureFrame> others(4);
         for (int c = 0; c < 4; ++c) {
           others[size_t(c)] = fixtureFrame(b + 10 * c, j, withAudio);
-          auto& o = others[size_t(c)];
-          channels[c] = {o.kind,
-                         o.flags,
-                         f.stamp,
-                         o.video.data(),
-                         uint32_t(o.video.size()),
-                         o.audio.data(),
-                         uint32_t(o.audio.size())};
+          // The four channels of a record share the first channel's time stamp.
+          channels[c] = recordOf(others[size_t(c)], f.stamp);
         }
         w.addMultiFrame(f.stamp, channels);
       } else {
-        w.addFrame(r);
+        w.addFrame(recordOf(f, f.stamp));
       }
     }
   }
