@@ -6,6 +6,8 @@
 // Usage: bench_avc_decode [FRAMES] [QUANT] [--no-peer] [--rounds=N] [--varied]
 //        (--varied: only the varied-vector stream; --rounds: turns taken, 7 by default)
 //        bench_avc_decode [FRAMES] [QUANT] [ROUNDS] --profile[=varied]   (decoding only)
+//        bench_avc_decode [FRAMES] [QUANT] --checksum   (a CRC-32 of every picture put out, per
+//        version, stream and deblock flag: equal before and after a speed change)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 #include "decode/avc/avc_adapter.h"
 #include "decode/avc/avc_decoder.h"
@@ -63,11 +67,12 @@ struct Stream {
 // Codes the scene; `varied` turns the encoder's preference for the zero vector off. The same
 // pictures go to `yuvPath` as raw Y'CbCr for FFmpeg's encoder.
 Stream makeStream(const char* name, int frames, int quant, bool varied,
-                  const std::string& yuvPath) {
+                  const std::string& yuvPath, int version = 4) {
   VideoEncoderSettings settings;
   settings.width = kWidth;
   settings.height = kHeight;
-  settings.avcVersion = 4;
+  settings.avcVersion = version;
+  settings.bPictures = version == 3;
   settings.quant = quant;
   settings.options["repeat-every"] = std::string(1, '0');
   settings.options["prefer-still"] = std::string(1, varied ? '0' : '1');
@@ -109,6 +114,22 @@ void decodeAll(const Stream& s, bool deblock) {
     decoder.decode(r.payload.data(), r.payload.size(), r.kind, r.timeStamp, deblock);
 }
 
+// CRC-32 of the planes of every picture the decoder puts out.
+uint32_t outputChecksum(const Stream& s, bool deblock) {
+  avc::AvcDecoder decoder;
+  uLong crc = crc32(0, nullptr, 0);
+  int width = 0, height = 0;
+  for (const EncodedFrame& r : s.records) {
+    decoder.decode(r.payload.data(), r.payload.size(), r.kind, r.timeStamp, deblock);
+    const uint8_t *y, *u, *v;
+    if (decoder.avcGetPicture(&y, &u, &v) != 0 || decoder.avcGetSize(&width, &height) != 0)
+      continue;
+    const uInt luma = uInt(width * height), chroma = luma / 4;
+    crc = crc32(crc32(crc32(crc, y, luma), u, chroma), v, chroma);
+  }
+  return uint32_t(crc);
+}
+
 struct Figures {
   double on = 1e9, off = 1e9, adapter = 1e9, ffAll = 1e9, ffFirst = 1e9;
   bool peerOk = true;
@@ -131,6 +152,17 @@ int main(int argc, char** argv) {
     const Stream s = makeStream("", frames, quant, has("--profile=varied"), "");
     const int rounds = numbers.size() > 2 ? std::atoi(numbers[2].c_str()) : 200;
     for (int k = 0; k < rounds; ++k) decodeAll(s, std::getenv("KD_DEBLOCK_OFF") == nullptr);
+    return 0;
+  }
+  if (has("--checksum")) {
+    for (int version : {3, 4, 5, 6})
+      for (bool varied : {false, true}) {
+        const Stream s = makeStream("", frames, quant, varied, "", version);
+        for (bool deblock : {true, false})
+          std::printf("version %d %-7s deblock %-3s %08x\n", version,
+                      varied ? "varied" : "default", deblock ? "on" : "off",
+                      outputChecksum(s, deblock));
+      }
     return 0;
   }
   const bool wanted = !has("--no-peer");
