@@ -8,6 +8,8 @@
 //        bench_avc_decode [FRAMES] [QUANT] [ROUNDS] --profile[=varied]   (decoding only)
 //        bench_avc_decode [FRAMES] [QUANT] --checksum   (a CRC-32 of every picture put out, per
 //        version, stream and deblock flag: equal before and after a speed change)
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +18,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <zlib.h>
 
 #include "decode/avc/avc_adapter.h"
 #include "decode/avc/avc_decoder.h"
@@ -66,8 +66,8 @@ struct Stream {
 
 // Codes the scene; `varied` turns the encoder's preference for the zero vector off. The same
 // pictures go to `yuvPath` as raw Y'CbCr for FFmpeg's encoder.
-Stream makeStream(const char* name, int frames, int quant, bool varied,
-                  const std::string& yuvPath, int version = 4) {
+Stream makeStream(const char* name, int frames, int quant, bool varied, const std::string& yuvPath,
+                  int version = 4) {
   VideoEncoderSettings settings;
   settings.width = kWidth;
   settings.height = kHeight;
@@ -159,9 +159,8 @@ int main(int argc, char** argv) {
       for (bool varied : {false, true}) {
         const Stream s = makeStream("", frames, quant, varied, "", version);
         for (bool deblock : {true, false})
-          std::printf("version %d %-7s deblock %-3s %08x\n", version,
-                      varied ? "varied" : "default", deblock ? "on" : "off",
-                      outputChecksum(s, deblock));
+          std::printf("version %d %-7s deblock %-3s %08x\n", version, varied ? "varied" : "default",
+                      deblock ? "on" : "off", outputChecksum(s, deblock));
       }
     return 0;
   }

@@ -13,6 +13,12 @@
 namespace kd::avc {
 namespace {
 
+#if KD_AVC_HAVE_AVX2
+bool avx2Here() {
+  return __builtin_cpu_supports("avx2");
+}
+#endif
+
 TEST(AvcFastPaths, InverseTransformMatchesScalar) {
   std::mt19937 rng(7);
   for (int trial = 0; trial < 4000; ++trial) {
@@ -45,7 +51,12 @@ TEST(AvcFastPaths, SixTapMatchesScalar) {
         uint8_t a[256], b[256];
         scalar::sixTap16x16(src, stride, half, vertical, a, 16);
         sse2::sixTap16x16(src, stride, half, vertical, b, 16);
-        ASSERT_EQ(0, std::memcmp(a, b, 256)) << half << " " << vertical;
+        ASSERT_EQ(0, std::memcmp(a, b, 256)) << "SSE2 " << half << " " << vertical;
+#if KD_AVC_HAVE_AVX2
+        if (!avx2Here()) continue;
+        avx2::sixTap16x16(src, stride, half, vertical, b, 16);
+        ASSERT_EQ(0, std::memcmp(a, b, 256)) << "AVX2 " << half << " " << vertical;
+#endif
       }
     }
   }
@@ -83,12 +94,6 @@ void randomStrengths(std::mt19937& rng, Strengths& bs) {
     for (auto& e : d)
       for (auto& s : e) s = uint8_t(rng() % 5);
 }
-
-#if KD_AVC_HAVE_AVX2
-bool avx2Here() {
-  return __builtin_cpu_supports("avx2");
-}
-#endif
 
 TEST(AvcFastPaths, LumaLoopFilterMatchesScalar) {
   std::mt19937 rng(3);

@@ -30,38 +30,67 @@ void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uin
 #if KD_AVC_HAVE_SSE2
 namespace sse2 {
 
+namespace {
+
+// The six taps of eight lanes: (t0 + t5) - 5 (t1 + t4) + 20 (t2 + t3) as o + 5 (4 c - i),
+// rounded, shifted and still in 16 bits (the sum lies in -2550..10710).
+inline __m128i taps(__m128i t0, __m128i t1, __m128i t2, __m128i t3, __m128i t4, __m128i t5) {
+  const __m128i outer = _mm_add_epi16(t0, t5);
+  const __m128i inner = _mm_add_epi16(t1, t4);
+  const __m128i centre = _mm_add_epi16(t2, t3);
+  const __m128i x = _mm_sub_epi16(_mm_slli_epi16(centre, 2), inner);
+  const __m128i sum = _mm_add_epi16(_mm_add_epi16(outer, _mm_set1_epi16(16)),
+                                    _mm_add_epi16(x, _mm_slli_epi16(x, 2)));
+  return _mm_srai_epi16(sum, 5);
+}
+
+inline __m128i loadRow(const uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Vertical: each source row is loaded and widened once and stays for the six output rows it
+// takes part in.
+void sixTapVertical(const uint8_t* base, int stride, uint8_t* dst, int dstStride) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i lo[6], hi[6];  // rows y - 2 .. y + 3
+  for (int k = 0; k < 5; ++k) {
+    const __m128i r = loadRow(base + (k - 2) * stride);
+    lo[k] = _mm_unpacklo_epi8(r, zero), hi[k] = _mm_unpackhi_epi8(r, zero);
+  }
+#pragma GCC unroll 16
+  for (int y = 0; y < 16; ++y) {
+    const __m128i r = loadRow(base + (y + 3) * stride);
+    lo[5] = _mm_unpacklo_epi8(r, zero), hi[5] = _mm_unpackhi_epi8(r, zero);
+    const __m128i a = taps(lo[0], lo[1], lo[2], lo[3], lo[4], lo[5]);
+    const __m128i b = taps(hi[0], hi[1], hi[2], hi[3], hi[4], hi[5]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + y * dstStride), _mm_packus_epi16(a, b));
+    for (int k = 0; k < 5; ++k) lo[k] = lo[k + 1], hi[k] = hi[k + 1];
+  }
+}
+
+// Horizontal: sixteen samples per row, one 16-byte load per tap, widened in two halves.
+void sixTapHorizontal(const uint8_t* base, int stride, uint8_t* dst, int dstStride) {
+  const __m128i zero = _mm_setzero_si128();
+  for (int y = 0; y < 16; ++y) {
+    const uint8_t* s = base + y * stride;
+    __m128i t[6];
+    for (int k = 0; k < 6; ++k) t[k] = loadRow(s + k - 2);
+    auto lo = [&](int k) { return _mm_unpacklo_epi8(t[k], zero); };
+    auto hi = [&](int k) { return _mm_unpackhi_epi8(t[k], zero); };
+    const __m128i a = taps(lo(0), lo(1), lo(2), lo(3), lo(4), lo(5));
+    const __m128i b = taps(hi(0), hi(1), hi(2), hi(3), hi(4), hi(5));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + y * dstStride), _mm_packus_epi16(a, b));
+  }
+}
+
+}  // namespace
+
 void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
                  int dstStride) {
-  const int step = vertical ? srcStride : 1;
-  const uint8_t* base = src + (half < 0 ? -step : 0);
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i five = _mm_set1_epi16(5);
-  const __m128i twenty = _mm_set1_epi16(20);
-  const __m128i rounding = _mm_set1_epi16(16);
-  // Sixteen samples per row: one 16-byte load per tap, widened in two halves.
-  for (int y = 0; y < 16; ++y) {
-    const uint8_t* s = base + y * srcStride;
-    const __m128i t0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - 2 * step));
-    const __m128i t1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - step));
-    const __m128i t2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    const __m128i t3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + step));
-    const __m128i t4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * step));
-    const __m128i t5 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * step));
-    __m128i out[2];
-    for (int h = 0; h < 2; ++h) {
-      auto widen = [&](__m128i v) {
-        return h == 0 ? _mm_unpacklo_epi8(v, zero) : _mm_unpackhi_epi8(v, zero);
-      };
-      const __m128i outer = _mm_add_epi16(widen(t0), widen(t5));
-      const __m128i inner = _mm_add_epi16(widen(t1), widen(t4));
-      const __m128i centre = _mm_add_epi16(widen(t2), widen(t3));
-      __m128i sum = _mm_add_epi16(outer, _mm_mullo_epi16(centre, twenty));
-      sum = _mm_sub_epi16(sum, _mm_mullo_epi16(inner, five));
-      out[h] = _mm_srai_epi16(_mm_add_epi16(sum, rounding), 5);
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + y * dstStride),
-                     _mm_packus_epi16(out[0], out[1]));
-  }
+  if (vertical)
+    sixTapVertical(src + (half < 0 ? -srcStride : 0), srcStride, dst, dstStride);
+  else
+    sixTapHorizontal(src + (half < 0 ? -1 : 0), srcStride, dst, dstStride);
 }
 
 }  // namespace sse2
@@ -73,6 +102,12 @@ void predictLuma16x16(const uint8_t* src, int srcStride, int hx, int hy, uint8_t
     for (int y = 0; y < 16; ++y) std::memcpy(dst + y * dstStride, src + y * srcStride, 16);
     return;
   }
+#if KD_AVC_HAVE_AVX2
+  if (avx2Usable()) {
+    avx2::sixTap16x16(src, srcStride, hx != 0 ? hx : hy, hx == 0, dst, dstStride);
+    return;
+  }
+#endif
 #if KD_AVC_USE_SSE2
   sse2::sixTap16x16(src, srcStride, hx != 0 ? hx : hy, hx == 0, dst, dstStride);
 #else

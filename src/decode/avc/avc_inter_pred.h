@@ -24,6 +24,12 @@ void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint
                       int dstStride);
 }  // namespace sse2
 #endif
+#if KD_AVC_HAVE_AVX2
+namespace avx2 {
+void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
+                 int dstStride);
+}  // namespace avx2
+#endif
 
 // Luma 16×16 prediction at integer position `src` with half flags hx, hy.
 void predictLuma16x16(const uint8_t* src, int srcStride, int hx, int hy, uint8_t* dst,
