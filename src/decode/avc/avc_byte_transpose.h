@@ -6,7 +6,9 @@
 
 #include <cstdint>
 
-namespace kd::avc::sse2::transpose {
+namespace kd::avc::transpose {
+// Internal linkage: the including files are compiled for different instruction sets.
+namespace {
 
 // Sixteen rows of sixteen bytes into sixteen columns: column j's byte i is row i's byte j.
 inline void rowsToColumns16(const __m128i row[16], __m128i column[16]) {
@@ -55,4 +57,5 @@ inline void columnsToRows8(const __m128i column[8], __m128i rows[8]) {
   }
 }
 
-}  // namespace kd::avc::sse2::transpose
+}  // namespace
+}  // namespace kd::avc::transpose

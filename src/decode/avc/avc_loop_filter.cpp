@@ -190,7 +190,17 @@ void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, in
     lanes[dir] = ((u & 0xFFFF) | v << 16) | uint64_t(u >> 16 | (v & 0xFFFF0000u)) << 32;
   }
   const bool chromaFour = ((lanes[0] | lanes[1]) & kFours) != 0;
+#if KD_AVC_HAVE_AVX2
+  const bool avx2 = avx2Usable();
+#endif
   if (!lumaFour && !chromaFour) {
+#if KD_AVC_HAVE_AVX2
+    if (avx2) {
+      avx2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
+      avx2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
+      return;
+    }
+#endif
     sse2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
     sse2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
     return;
@@ -199,15 +209,15 @@ void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, in
   uint8_t bs[2][2][2][2];
   chromaStrengths(strengths, ownChroma, bs);
 #if KD_AVC_HAVE_AVX2
-  if (avx2Usable()) {
+  if (avx2) {
     if (lumaFour)
       avx2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
     else
-      sse2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
+      avx2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
     if (chromaFour)
       avx2::filterChromaEdgePair(mb.u, mb.v, mb.uvStride, bs[0], bs[1], quant, version);
     else
-      sse2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
+      avx2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
     return;
   }
 #endif

@@ -51,6 +51,10 @@ void filterLumaEdges(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quan
 // U and V at once (they share the stride); each plane with its own strengths.
 void filterChromaEdgePair(uint8_t* u, uint8_t* v, int stride, const uint8_t bsU[2][2][2],
                           const uint8_t bsV[2][2][2], int quant, int version);
+// The SSE2 "Bytes" kernels built for AVX2 processors.
+void filterLumaEdgesBytes(uint8_t* y, int stride, const uint8_t bs[2][4][4], int quant);
+void filterChromaEdgePairBytes(uint8_t* u, uint8_t* v, int stride, uint64_t vertical,
+                               uint64_t horizontal, int quant, int version);
 }  // namespace avx2
 #endif
 
