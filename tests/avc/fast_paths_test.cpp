@@ -65,15 +65,20 @@ TEST(AvcFastPaths, SixTapMatchesScalar) {
 TEST(AvcFastPaths, ChromaAveragingMatchesScalar) {
   std::mt19937 rng(5);
   const int stride = 24;
-  std::vector<uint8_t> ref(stride * 12);
+  std::vector<uint8_t> u(stride * 12), v(stride * 12);
   for (int trial = 0; trial < 200; ++trial) {
-    for (auto& p : ref) p = uint8_t(rng());
+    for (auto& p : u) p = uint8_t(rng());
+    for (auto& p : v) p = uint8_t(rng());
     for (int halves = 0; halves < 4; ++halves) {
-      uint8_t a[8 * 10], b[8 * 10];
-      std::memset(a, 7, sizeof a), std::memset(b, 7, sizeof b);
-      scalar::averageChroma8x8(ref.data() + 2, stride, halves & 1, halves & 2, a, 10);
-      sse2::averageChroma8x8(ref.data() + 2, stride, halves & 1, halves & 2, b, 10);
-      ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << "halves " << halves;
+      // Ten-byte rows: the bytes past each block's eight must stay as they were.
+      uint8_t wantU[8 * 10], wantV[8 * 10], gotU[8 * 10], gotV[8 * 10];
+      for (uint8_t* p : {wantU, wantV, gotU, gotV}) std::memset(p, 7, 80);
+      scalar::averageChroma8x8(u.data() + 2, stride, halves & 1, halves & 2, wantU, 10);
+      scalar::averageChroma8x8(v.data() + 2, stride, halves & 1, halves & 2, wantV, 10);
+      sse2::averageChroma8x8(u.data() + 2, v.data() + 2, stride, halves & 1, halves & 2, gotU, gotV,
+                             10);
+      ASSERT_EQ(0, std::memcmp(wantU, gotU, 80)) << "U, halves " << halves;
+      ASSERT_EQ(0, std::memcmp(wantV, gotV, 80)) << "V, halves " << halves;
     }
   }
 }

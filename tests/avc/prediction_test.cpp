@@ -30,13 +30,16 @@ TEST(AvcPrediction, InterRules) {
 
   // Chroma: an odd negative vector starts one sample to the left; version 5 copies.
   const uint8_t* c = ref.data() + 8 * stride + 8;
-  uint8_t out[64];
-  predictChroma8x8Motion(c, stride, -1, 0, 0, 0, false, out, 8);
+  const uint8_t* d = c + 16;  // the other plane
+  uint8_t out[64], other[64];
+  predictChroma8x8Motion(c, d, stride, -1, 0, 0, 0, false, out, other, 8);
   EXPECT_EQ(out[0], (c[-1] + c[0] + 1) >> 1);
-  predictChroma8x8Motion(c, stride, 2, 1, 1, 0, false, out, 8);  // fx = 1, fy = 1
+  EXPECT_EQ(other[0], (d[-1] + d[0] + 1) >> 1);
+  predictChroma8x8Motion(c, d, stride, 2, 1, 1, 0, false, out, other, 8);  // fx = 1, fy = 1
   EXPECT_EQ(out[0], (((c[0] + c[1] + 1) >> 1) + ((c[stride] + c[stride + 1] + 1) >> 1) + 1) >> 1);
-  predictChroma8x8Motion(c, stride, 3, -3, 1, -1, true, out, 8);
+  predictChroma8x8Motion(c, d, stride, 3, -3, 1, -1, true, out, other, 8);
   EXPECT_EQ(out[9], c[stride + 1]);
+  EXPECT_EQ(other[9], d[stride + 1]);
 
   // Direct vectors: s = -(T × 256) / 3 toward zero, arithmetic shifts.
   int forward = 0, backward = 0;

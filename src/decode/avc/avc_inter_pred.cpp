@@ -1,6 +1,7 @@
 #include "decode/avc/avc_inter_pred.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #if KD_AVC_HAVE_SSE2
@@ -145,38 +146,40 @@ void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint
 #if KD_AVC_HAVE_SSE2
 namespace sse2 {
 
-// pavgb is (a + b + 1) >> 1 exactly, so the nested averages of the rule map onto it directly.
-void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint8_t* dst,
-                      int dstStride) {
+// pavgb is (a + b + 1) >> 1 exactly, so the nested averages of the rule map onto it directly;
+// and pavgb(a, a) is a, so averaging a row with itself where a direction has no half step gives
+// one rule without branches for all four cases (the vectors vary from macroblock to macroblock,
+// and branches on them are mispredicted): avg(avg(s, s + dx), avg(s + dy, s + dy + dx)). U's
+// rows go in the low halves, V's in the high.
+void averageChroma8x8(const uint8_t* u, const uint8_t* v, int stride, bool halfX, bool halfY,
+                      uint8_t* dstU, uint8_t* dstV, int dstStride) {
+  const std::ptrdiff_t dx = halfX ? 1 : 0, dy = halfY ? stride : 0;
   auto load = [](const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
-  auto row = [&](const uint8_t* a) { return halfX ? _mm_avg_epu8(load(a), load(a + 1)) : load(a); };
-  __m128i above = row(s);
+  auto pair = [&](std::ptrdiff_t at) { return _mm_unpacklo_epi64(load(u + at), load(v + at)); };
+  auto row = [&](std::ptrdiff_t at) { return _mm_avg_epu8(pair(at), pair(at + dx)); };
   for (int r = 0; r < 8; ++r) {
-    __m128i v = above;
-    if (halfY) {
-      const __m128i below = row(s + (r + 1) * stride);
-      v = _mm_avg_epu8(above, below);
-      above = below;
-    } else if (r + 1 < 8) {
-      above = row(s + (r + 1) * stride);
-    }
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + r * dstStride), v);
+    const std::ptrdiff_t at = std::ptrdiff_t(r) * stride;
+    const __m128i out = _mm_avg_epu8(row(at), row(at + dy));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dstU + r * dstStride), out);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(dstV + r * dstStride), _mm_castsi128_ps(out));
   }
 }
 
 }  // namespace sse2
 #endif
 
-void predictChroma8x8Motion(const uint8_t* src, int srcStride, int x, int y, int hx, int hy,
-                            bool wholeOnly, uint8_t* dst, int dstStride) {
+void predictChroma8x8Motion(const uint8_t* u, const uint8_t* v, int srcStride, int x, int y, int hx,
+                            int hy, bool wholeOnly, uint8_t* dstU, uint8_t* dstV, int dstStride) {
   // x % 2 keeps the sign of x in C++, as the rule wants.
   const int fx = wholeOnly ? 0 : hx + x % 2;
   const int fy = wholeOnly ? 0 : hy + y % 2;
-  const uint8_t* s = src + (fx < 0 ? -1 : 0) + (fy < 0 ? -srcStride : 0);
+  const std::ptrdiff_t offset = (fx < 0 ? -1 : 0) + (fy < 0 ? -srcStride : 0);
 #if KD_AVC_USE_SSE2
-  sse2::averageChroma8x8(s, srcStride, fx != 0, fy != 0, dst, dstStride);
+  sse2::averageChroma8x8(u + offset, v + offset, srcStride, fx != 0, fy != 0, dstU, dstV,
+                         dstStride);
 #else
-  scalar::averageChroma8x8(s, srcStride, fx != 0, fy != 0, dst, dstStride);
+  scalar::averageChroma8x8(u + offset, srcStride, fx != 0, fy != 0, dstU, dstStride);
+  scalar::averageChroma8x8(v + offset, srcStride, fx != 0, fy != 0, dstV, dstStride);
 #endif
 }
 

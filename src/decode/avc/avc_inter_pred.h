@@ -20,8 +20,9 @@ void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint
 namespace sse2 {
 void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uint8_t* dst,
                  int dstStride);
-void averageChroma8x8(const uint8_t* s, int stride, bool halfX, bool halfY, uint8_t* dst,
-                      int dstStride);
+// U and V at once, the same offset into each.
+void averageChroma8x8(const uint8_t* u, const uint8_t* v, int stride, bool halfX, bool halfY,
+                      uint8_t* dstU, uint8_t* dstV, int dstStride);
 }  // namespace sse2
 #endif
 #if KD_AVC_HAVE_AVX2
@@ -35,9 +36,10 @@ void sixTap16x16(const uint8_t* src, int srcStride, int half, bool vertical, uin
 void predictLuma16x16(const uint8_t* src, int srcStride, int hx, int hy, uint8_t* dst,
                       int dstStride);
 
-// Chroma 8×8 prediction for the luma vector (x, y integer, hx, hy half flags); `src` points at
-// the co-located chroma sample; `wholeOnly` is version 5's rule.
-void predictChroma8x8Motion(const uint8_t* src, int srcStride, int x, int y, int hx, int hy,
-                            bool wholeOnly, uint8_t* dst, int dstStride);
+// Chroma 8×8 prediction of U and V for the luma vector (x, y integer, hx, hy half flags); `u`
+// and `v` point at the co-located chroma samples (the planes share the stride); `wholeOnly` is
+// version 5's rule.
+void predictChroma8x8Motion(const uint8_t* u, const uint8_t* v, int srcStride, int x, int y, int hx,
+                            int hy, bool wholeOnly, uint8_t* dstU, uint8_t* dstV, int dstStride);
 
 }  // namespace kd::avc

@@ -141,8 +141,8 @@ void PictureBuilder::interPrediction(int mbx, int mby, const MacroblockData& mb)
   predictLuma16x16(ref.yAt(x0 + ix, y0 + iy), ref.yStride, hx, hy, localY_, 16);
   const int cx = mbx * 8 + ix / 2, cy = mby * 8 + iy / 2;
   const bool wholeOnly = ctx_.version == 5;
-  predictChroma8x8Motion(ref.uAt(cx, cy), ref.uvStride, ix, iy, hx, hy, wholeOnly, localU_, 8);
-  predictChroma8x8Motion(ref.vAt(cx, cy), ref.uvStride, ix, iy, hx, hy, wholeOnly, localV_, 8);
+  predictChroma8x8Motion(ref.uAt(cx, cy), ref.vAt(cx, cy), ref.uvStride, ix, iy, hx, hy, wholeOnly,
+                         localU_, localV_, 8);
 }
 
 void PictureBuilder::addLumaResidual(const MacroblockData& mb) {
