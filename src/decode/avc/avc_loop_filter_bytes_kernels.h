@@ -1,8 +1,7 @@
 // The loop filter of edges whose strengths are all below 4, in 8-bit lanes: sixteen lines across
 // an edge in one SSE2 vector — a whole luma macroblock edge, or the same edge of U and V
-// together — where the 16-bit kernels take eight. Averages and saturating steps keep every
-// intermediate in a byte and give the portable filter's results exactly. Edges with strength 4
-// stay with the 16-bit kernels.
+// together — where the 16-bit kernels take eight. Edges with strength 4 stay with the 16-bit
+// kernels.
 //
 // Compiled twice, into the namespace KD_AVC_BYTES_NAMESPACE names: for SSE2, and for AVX2
 // processors, where the same 128-bit operations take the three-operand encoding and need none
@@ -19,37 +18,24 @@
 
 #include "decode/avc/avc_byte_transpose.h"
 #include "decode/avc/avc_loop_filter.h"
+#include "decode/avc/avc_loop_filter_byte_lanes.h"
 #include "decode/avc/avc_tables.h"
 
 namespace kd::avc::KD_AVC_BYTES_NAMESPACE {
 
 namespace {
 
-enum Kind { kLuma, kChromaLumaType, kChroma };
+using EdgeBytes = Edge<Bytes128>;
 
-struct EdgeBytes {
-  __m128i p2, p1, p0, q0, q1, q2;
-};
-
-inline __m128i absDiff(__m128i a, __m128i b) {
-  return _mm_or_si128(_mm_subs_epu8(a, b), _mm_subs_epu8(b, a));
-}
-
-// 0xFF where |a - b| < limit, given limit - 1 (limit ≥ 1).
-inline __m128i closer(__m128i a, __m128i b, __m128i limitLess1) {
-  return _mm_cmpeq_epi8(_mm_subs_epu8(absDiff(a, b), limitLess1), _mm_setzero_si128());
-}
-
-// The thresholds of one quant, and tc0 by strength (plus one for the H.264 chroma filter).
+// The thresholds of one quant: alpha - 1 and beta - 1 in every byte, and what tc0 takes.
 struct Thresholds {
-  __m128i alpha1, beta1;  // alpha - 1, beta - 1 in every byte
-  __m128i tc1, tc2, tc3;  // tc0 of strengths 1, 2 and 3 in every byte
-  Thresholds(int quant, int tcExtra)
-      : alpha1(_mm_set1_epi8(char(kAlpha[quant] - 1))),
-        beta1(_mm_set1_epi8(char(kBeta[quant] - 1))),
-        tc1(_mm_set1_epi8(char(kTc0[quant][0] + tcExtra))),
-        tc2(_mm_set1_epi8(char(kTc0[quant][1] + tcExtra))),
-        tc3(_mm_set1_epi8(char(kTc0[quant][2] + tcExtra))) {}
+  __m128i alpha1, beta1;
+  int quant, tcExtra;  // tcExtra: one for the H.264 chroma filter
+  Thresholds(int q, int extra)
+      : alpha1(_mm_set1_epi8(char(kAlpha[q] - 1))),
+        beta1(_mm_set1_epi8(char(kBeta[q] - 1))),
+        quant(q),
+        tcExtra(extra) {}
 };
 
 // The parameters of four edges at once from their sixteen segment strengths (0-3; edge k in
@@ -58,11 +44,7 @@ struct EdgeSet {
   __m128i live, tc0;
   int bits;
   EdgeSet(__m128i bs, const Thresholds& t) {
-    const __m128i zero = _mm_setzero_si128();
-    live = _mm_xor_si128(_mm_cmpeq_epi8(bs, zero), _mm_cmpeq_epi8(zero, zero));
-    auto is = [&](int v) { return _mm_cmpeq_epi8(bs, _mm_set1_epi8(char(v))); };
-    tc0 = _mm_or_si128(_mm_or_si128(_mm_and_si128(is(1), t.tc1), _mm_and_si128(is(2), t.tc2)),
-                       _mm_and_si128(is(3), t.tc3));
+    laneParameters<Bytes128>(bs, t.quant, t.tcExtra, live, tc0);
     bits = _mm_movemask_epi8(live);
   }
 };
@@ -75,57 +57,10 @@ inline __m128i spreadEdge(__m128i v) {
   return _mm_unpacklo_epi16(twice, twice);
 }
 
-// The strength 1-3 filter. Returns false when no lane passed the thresholds.
 template <Kind kind>
 __attribute__((always_inline)) inline bool filterWeak(EdgeBytes& e, const Thresholds& th,
                                                       __m128i live, __m128i tc0) {
-  const __m128i alpha1 = th.alpha1, beta1 = th.beta1;
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i p0 = e.p0, p1 = e.p1, q0 = e.q0, q1 = e.q1;
-  __m128i excess = _mm_subs_epu8(absDiff(p0, q0), alpha1);
-  excess = _mm_or_si128(excess, _mm_subs_epu8(absDiff(p1, p0), beta1));
-  excess = _mm_or_si128(excess, _mm_subs_epu8(absDiff(q1, q0), beta1));
-  const __m128i mask = _mm_and_si128(_mm_cmpeq_epi8(excess, zero), live);
-  if (_mm_movemask_epi8(mask) == 0) return false;
-
-  __m128i tc = tc0, tcP1 = zero, tcQ1 = zero;
-  if (kind != kChroma) {  // ap and aq are 0xFF where true, so subtracting adds one
-    const __m128i ap = closer(e.p2, p0, beta1), aq = closer(e.q2, q0, beta1);
-    tc = _mm_sub_epi8(_mm_sub_epi8(tc0, ap), aq);
-    if (kind == kLuma) {
-      tcP1 = _mm_and_si128(tc0, _mm_and_si128(ap, mask));
-      tcQ1 = _mm_and_si128(tc0, _mm_and_si128(aq, mask));
-    }
-  }
-  tc = _mm_and_si128(tc, mask);
-
-  // 161 + ((4 (q0 - p0) + (p1 - q1) + 4) >> 3), saturated above 255 (past any tc):
-  // avg(p1, ~q1) = 128 + ⌊(p1 - q1) / 2⌋; averaged with 3 it is 66 + ⌊(p1 - q1) / 4⌋; averaged
-  // with the parity of q0 - p0 it is 33 + ⌊(⌊(p1 - q1) / 4⌋ + parity + 1) / 2⌋; and
-  // avg(q0, ~p0) = 128 + ⌊(q0 - p0) / 2⌋.
-  const __m128i ones = _mm_set1_epi8(-1), one = _mm_set1_epi8(1);
-  __m128i t = _mm_avg_epu8(p1, _mm_xor_si128(q1, ones));
-  t = _mm_avg_epu8(t, _mm_set1_epi8(3));
-  t = _mm_avg_epu8(t, _mm_and_si128(_mm_xor_si128(p0, q0), one));
-  const __m128i biased = _mm_adds_epu8(_mm_avg_epu8(q0, _mm_xor_si128(p0, ones)), t);
-  const __m128i bias = _mm_set1_epi8(char(161));
-  const __m128i up = _mm_min_epu8(_mm_subs_epu8(biased, bias), tc);
-  const __m128i down = _mm_min_epu8(_mm_subs_epu8(bias, biased), tc);
-  e.p0 = _mm_subs_epu8(_mm_adds_epu8(p0, up), down);
-  e.q0 = _mm_adds_epu8(_mm_subs_epu8(q0, up), down);
-
-  if (kind == kLuma) {
-    // p1 + clip(±tc0, (p2 + avg - 2 p1) >> 1) is ⌊(p2 + avg) / 2⌋ clipped to p1 ± tc0; a tc0 of
-    // 0 (lane not filtered) leaves p1.
-    const __m128i avg = _mm_avg_epu8(p0, q0);
-    __m128i h = _mm_avg_epu8(e.p2, avg);
-    h = _mm_sub_epi8(h, _mm_and_si128(_mm_xor_si128(e.p2, avg), one));
-    e.p1 = _mm_min_epu8(_mm_max_epu8(h, _mm_subs_epu8(p1, tcP1)), _mm_adds_epu8(p1, tcP1));
-    h = _mm_avg_epu8(e.q2, avg);
-    h = _mm_sub_epi8(h, _mm_and_si128(_mm_xor_si128(e.q2, avg), one));
-    e.q1 = _mm_min_epu8(_mm_max_epu8(h, _mm_subs_epu8(q1, tcQ1)), _mm_adds_epu8(q1, tcQ1));
-  }
-  return true;
+  return filterWeak<Bytes128, kind>(e, th.alpha1, th.beta1, live, tc0);
 }
 
 inline __m128i load8(const uint8_t* p) {
