@@ -179,6 +179,13 @@ TEST(AvcFastPaths, ByteLoopFiltersMatchScalar) {
     scalar::filterLumaEdges(want.data() + 4 * lumaStride + 8, lumaStride, bs, quant);
     sse2::filterLumaEdgesBytes(got.data() + 4 * lumaStride + 8, lumaStride, bs, quant);
     ASSERT_EQ(want, got) << "luma, trial " << trial << " quant " << quant;
+#if KD_AVC_HAVE_AVX2
+    if (avx2Here()) {
+      got = y;
+      avx2::filterLumaEdgesBytes(got.data() + 4 * lumaStride + 8, lumaStride, bs, quant);
+      ASSERT_EQ(want, got) << "AVX2 luma, trial " << trial << " quant " << quant;
+    }
+#endif
 
     const std::vector<uint8_t> u = picture(chromaStride, 16), v = picture(chromaStride, 16);
     uint8_t bsU[2][2][2], bsV[2][2][2];
@@ -199,6 +206,15 @@ TEST(AvcFastPaths, ByteLoopFiltersMatchScalar) {
                                     lanes[1], quant, version);
     ASSERT_EQ(wantU, gotU) << "U, trial " << trial << " quant " << quant << " v" << version;
     ASSERT_EQ(wantV, gotV) << "V, trial " << trial << " quant " << quant << " v" << version;
+#if KD_AVC_HAVE_AVX2
+    if (!avx2Here()) continue;
+    // Both edges of a direction at once: also with one of them, or neither, filtered.
+    gotU = u, gotV = v;
+    avx2::filterChromaEdgePairBytes(gotU.data() + at, gotV.data() + at, chromaStride, lanes[0],
+                                    lanes[1], quant, version);
+    ASSERT_EQ(wantU, gotU) << "AVX2 U, trial " << trial << " quant " << quant << " v" << version;
+    ASSERT_EQ(wantV, gotV) << "AVX2 V, trial " << trial << " quant " << quant << " v" << version;
+#endif
   }
 }
 

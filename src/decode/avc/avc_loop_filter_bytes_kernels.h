@@ -7,7 +7,8 @@
 // processors, where the same 128-bit operations take the three-operand encoding and need none
 // of the register copies that the destructive two-operand forms cost (a fifth of the
 // instructions of the transposes). Everything here has internal linkage, so that no copy
-// compiled for AVX2 can stand in for the other.
+// compiled for AVX2 can stand in for the other. KD_AVC_BYTES_WIDE_CHROMA leaves the chroma
+// edges to the including file.
 #ifndef KD_AVC_BYTES_NAMESPACE
 #error "define KD_AVC_BYTES_NAMESPACE before including this file"
 #endif
@@ -159,6 +160,7 @@ __attribute__((always_inline)) inline void filterEdge(uint8_t* q, uint8_t* qv, i
   rows.store(0, e.q0);
 }
 
+#ifndef KD_AVC_BYTES_WIDE_CHROMA
 // Both vertical edges of U and V from one transpose: rows 0-7 of U, then of V, are the lanes
 // of columns -8..7 (edge 0 has a left neighbour, so the eight samples left of the block are
 // there to read). The chroma filters change only p0 and q0, columns -1, 0, 3 and 4; columns
@@ -205,6 +207,8 @@ void filterChromaIn(uint8_t* u, uint8_t* v, int stride, uint64_t vertical, uint6
   filterEdge<kind, 1, 3>(u + 4 * stride, v + 4 * stride, stride, set, th);
 }
 
+#endif
+
 // Two 8-byte loads: the strengths were just stored as 8-byte words, which a 16-byte load could
 // not take from the store buffer.
 inline __m128i loadStrengths(const uint8_t* p) {
@@ -228,6 +232,7 @@ void filterLumaEdgesBytes(uint8_t* y, int stride, const uint8_t bs[2][4][4], int
   filterEdge<kLuma, 1, 3>(y + 12 * stride, nullptr, stride, horizontal, th);
 }
 
+#ifndef KD_AVC_BYTES_WIDE_CHROMA
 void filterChromaEdgePairBytes(uint8_t* u, uint8_t* v, int stride, uint64_t vertical,
                                uint64_t horizontal, int quant, int version) {
   if (kAlpha[quant] == 0 || kBeta[quant] == 0) return;
@@ -236,5 +241,7 @@ void filterChromaEdgePairBytes(uint8_t* u, uint8_t* v, int stride, uint64_t vert
   else
     filterChromaIn<kChromaLumaType>(u, v, stride, vertical, horizontal, quant);
 }
+
+#endif
 
 }  // namespace kd::avc::KD_AVC_BYTES_NAMESPACE
