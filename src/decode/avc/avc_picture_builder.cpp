@@ -38,7 +38,7 @@ LumaNeighbours PictureBuilder::lumaNeighbours(int mbx, int mby, int block) const
   const int x0 = mbx * 16;
   for (int k = 0; k < 4; ++k) {
     n.top[k] = by == 0 ? *lines.topY(x0 + bx + k) : localY_[(by - 1) * 16 + bx + k];
-    n.left[k] = bx == 0 ? lines.colY[by + k] : localY_[(by + k) * 16 + bx - 1];
+    n.left[k] = bx == 0 ? leftY(by + k) : localY_[(by + k) * 16 + bx - 1];
   }
   const bool noUpperRight = block == 3 || block == 7 || block == 11 || block == 13 || block == 15 ||
                             (block == 5 && mbx == store_.mbCols() - 1);
@@ -53,7 +53,7 @@ LumaNeighbours PictureBuilder::lumaNeighbours(int mbx, int mby, int block) const
   else if (by == 0)
     n.corner = *lines.topY(x0 + bx - 1);
   else if (bx == 0)
-    n.corner = lines.colY[by - 1];
+    n.corner = leftY(by - 1);
   else
     n.corner = localY_[(by - 1) * 16 + bx - 1];
   n.topAvailable = by > 0 || mby > 0;
@@ -66,10 +66,9 @@ ChromaNeighbours PictureBuilder::chromaNeighbours(int mbx, int mby, int plane) c
   ChromaNeighbours n;
   const int x0 = mbx * 8;
   uint8_t* top = plane == 0 ? lines.topU(x0) : lines.topV(x0);
-  const uint8_t* col = plane == 0 ? lines.colU : lines.colV;
   for (int k = 0; k < 8; ++k) {
     n.top[k] = top[k];
-    n.left[k] = col[k];
+    n.left[k] = leftChroma(plane, k);
   }
   if (ctx_.version == 5) {
     n.corner = mbx == 0 ? top[-1] : (plane == 0 ? lines.cornerU : lines.cornerV);
@@ -246,6 +245,10 @@ void PictureBuilder::updateLines(int mbx, const PlaneView& y, const PlaneView& u
   std::memcpy(lines.topY(mbx * 16), y.at + 15 * y.stride, 16);
   std::memcpy(lines.topU(mbx * 8), u.at + 7 * u.stride, 8);
   std::memcpy(lines.topV(mbx * 8), v.at + 7 * v.stride, 8);
+}
+
+void PictureBuilder::storeLeftColumn(const PlaneView& y, const PlaneView& u, const PlaneView& v) {
+  LineBuffers& lines = store_.lines();
   // Gathered into locals first: byte stores straight into the line buffers could alias the
   // planes and force every pointer to be reloaded.
   uint8_t colY[16], colU[8], colV[8];
@@ -256,6 +259,32 @@ void PictureBuilder::updateLines(int mbx, const PlaneView& y, const PlaneView& u
   std::memcpy(lines.colY, colY, 16);
   std::memcpy(lines.colU, colU, 8);
   std::memcpy(lines.colV, colV, 8);
+}
+
+uint8_t PictureBuilder::leftY(int row) const {
+  if (leftInPrevious_) return samples_[current_ ^ 1].y[row * 16 + 15];
+  return store_.lines().colY[row];
+}
+
+uint8_t PictureBuilder::leftChroma(int plane, int row) const {
+  const Samples& previous = samples_[current_ ^ 1];
+  if (leftInPrevious_) return (plane == 0 ? previous.u : previous.v)[row * 8 + 7];
+  return (plane == 0 ? store_.lines().colU : store_.lines().colV)[row];
+}
+
+void PictureBuilder::settleLeftColumn() {
+  if (!leftInPrevious_) return;
+  const Samples& previous = samples_[current_ ^ 1];
+  storeLeftColumn({previous.y, 16}, {previous.u, 8}, {previous.v, 8});
+  leftInPrevious_ = false;
+}
+
+// The finished macroblock's samples become the previous ones.
+void PictureBuilder::nextSamples() {
+  current_ ^= 1;
+  localY_ = samples_[current_].y;
+  localU_ = samples_[current_].u;
+  localV_ = samples_[current_].v;
 }
 
 void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
@@ -275,7 +304,11 @@ void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
   const bool linesAfterFilter = ctx_.trueB && ctx_.deblock;
   // Unfiltered lines come from the macroblock's own buffers: reading them back from the
   // picture, just written in wide stores, would stall on every byte.
-  if (!linesAfterFilter) updateLines(mbx, {localY_, 16}, {localU_, 8}, {localV_, 8});
+  if (!linesAfterFilter) {
+    updateLines(mbx, {localY_, 16}, {localU_, 8}, {localV_, 8});
+    leftInPrevious_ = true;
+    nextSamples();
+  }
   if (ctx_.deblock) {
     const MacroblockRecord* left = mbx > 0 ? &(*records_)[index - 1] : nullptr;
     const MacroblockRecord* above = mby > 0 ? &(*records_)[index - store_.mbCols()] : nullptr;
@@ -283,7 +316,10 @@ void PictureBuilder::finish(int mbx, int mby, const MacroblockData& mb) {
         edgeStrengths((*records_)[index], left, above, ctx_.version == 3 || ctx_.version == 5);
     filterMacroblock(FilterPlanes{y, u, v, w, cw}, s, ctx_.quant, ctx_.version);
   }
-  if (linesAfterFilter) updateLines(mbx, {y, w}, {u, cw}, {v, cw});
+  if (linesAfterFilter) {
+    updateLines(mbx, {y, w}, {u, cw}, {v, cw});
+    storeLeftColumn({y, w}, {u, cw}, {v, cw});
+  }
 }
 
 }  // namespace kd::avc

@@ -22,6 +22,10 @@ struct PictureContext {
 class PictureBuilder {
  public:
   explicit PictureBuilder(PictureStore& store) : store_(store) {}
+  PictureBuilder(const PictureBuilder&) = delete;
+  PictureBuilder& operator=(const PictureBuilder&) = delete;
+  // The line buffers take the last macroblock's right column (see leftY).
+  ~PictureBuilder() { settleLeftColumn(); }
 
   void begin(const PictureContext& context, OutputPicture& target,
              std::vector<MacroblockRecord>& records);
@@ -52,18 +56,35 @@ class PictureBuilder {
     const uint8_t* at;
     int stride;
   };
-  // The line buffers take the macroblock's last row and column from these planes (U and V
-  // share a stride).
+  // The line buffers take the macroblock's last row, or its right column, from these planes (U
+  // and V share a stride).
   void updateLines(int mbx, const PlaneView& y, const PlaneView& u, const PlaneView& v);
+  void storeLeftColumn(const PlaneView& y, const PlaneView& u, const PlaneView& v);
+  // The left neighbour's right column, row `row`: from the macroblock before while it is still
+  // in its buffers, else from the line buffers. Most macroblocks of a predicted picture never
+  // read it, so it is copied to the line buffers only when the picture ends.
+  uint8_t leftY(int row) const;
+  uint8_t leftChroma(int plane, int row) const;
+  void settleLeftColumn();
+  void nextSamples();
   void makeRecord(int mbx, int mby, const MacroblockData& mb, MacroblockRecord& record) const;
 
   PictureStore& store_;
   PictureContext ctx_;
   OutputPicture* target_ = nullptr;
   std::vector<MacroblockRecord>* records_ = nullptr;
-  alignas(16) uint8_t localY_[16 * 16] = {};
-  alignas(16) uint8_t localU_[8 * 8] = {};
-  alignas(16) uint8_t localV_[8 * 8] = {};
+  // The macroblock being built and the one before it.
+  struct Samples {
+    alignas(16) uint8_t y[16 * 16] = {};
+    alignas(16) uint8_t u[8 * 8] = {};
+    alignas(16) uint8_t v[8 * 8] = {};
+  };
+  Samples samples_[2];
+  int current_ = 0;
+  bool leftInPrevious_ = false;  // the left column is the previous samples' last one
+  uint8_t* localY_ = samples_[0].y;
+  uint8_t* localU_ = samples_[0].u;
+  uint8_t* localV_ = samples_[0].v;
 };
 
 }  // namespace kd::avc
