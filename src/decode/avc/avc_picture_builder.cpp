@@ -16,6 +16,33 @@ namespace {
 
 alignas(16) const int16_t kNoCoefficients[16] = {};
 
+// Bit i set where byte i of the sixteen is non-zero.
+inline unsigned nonZeroBits(const uint8_t bytes[16]) {
+  unsigned bits = 0;
+  for (int half = 0; half < 2; ++half) {
+    uint64_t w;
+    std::memcpy(&w, bytes + 8 * half, 8);
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+    const uint64_t high = (w | ((w & kLow7) + kLow7)) & ~kLow7;  // bit 7 of each non-zero byte
+    bits |= unsigned((high >> 7) * 0x0102040810204080 >> 56) << (8 * half);
+  }
+  return bits;
+}
+
+// Luma blocks in block order (bit = block) to raster order (bit = 4 × row + column): within each
+// half, blocks 2-3 are raster 4-5 and blocks 4-5 raster 2-3.
+inline unsigned rasterMask(unsigned blocks) {
+  return (blocks & 0xC3C3) | (blocks & 0x0C0C) << 2 | (blocks & 0x3030) >> 2;
+}
+
+// Bit i set where flag i of the four is non-zero.
+inline unsigned flagBits(const uint8_t flags[4]) {
+  uint32_t w;
+  std::memcpy(&w, flags, 4);
+  const uint32_t high = (w | ((w & 0x7F7F7F7Fu) + 0x7F7F7F7Fu)) & 0x80808080u;
+  return ((high >> 7) * 0x01020408u) >> 24 & 0xF;
+}
+
 // Splits a half-sample component into its integer part (toward zero) and half flag.
 inline void split(int value, int& whole, int& half) {
   whole = value / 2;
@@ -207,18 +234,12 @@ void PictureBuilder::makeRecord(int mbx, int mby, const MacroblockData& mb,
     split(by, w, h), r.mv2[1] = int8_t(w), r.mv2[3] = int8_t(h);
   }
   if (mb.type == kMbSkipOrDirect) return;  // no coded flags
-  // Block order → raster bit (4 × row + column).
-  static constexpr uint8_t kRasterBit[16] = {0, 1, 4, 5, 2, 3, 6, 7, 8, 9, 12, 13, 10, 11, 14, 15};
-  unsigned mask = 0;
-  for (int b = 0; b < 16; ++b) mask |= unsigned(mb.lumaTotal[b] != 0) << kRasterBit[b];
-  r.lumaCodedMask = uint16_t(mask);
+  r.lumaCodedMask = uint16_t(rasterMask(nonZeroBits(mb.lumaTotal)));
   std::memcpy(r.totalLuma, mb.lumaTotal, 16);
-  for (int b = 0; b < 4; ++b) {
-    r.uCodedMask |= uint8_t((mb.chromaCoded[0][b] ? 1 : 0) << b);
-    r.vCodedMask |= uint8_t((mb.chromaCoded[1][b] ? 1 : 0) << b);
-    r.totalU[b] = mb.chromaTotal[0][b];
-    r.totalV[b] = mb.chromaTotal[1][b];
-  }
+  r.uCodedMask = uint8_t(flagBits(mb.chromaCoded[0]));
+  r.vCodedMask = uint8_t(flagBits(mb.chromaCoded[1]));
+  std::memcpy(r.totalU, mb.chromaTotal[0], 4);
+  std::memcpy(r.totalV, mb.chromaTotal[1], 4);
 }
 
 namespace {
