@@ -192,7 +192,13 @@ TEST(AvcFastPaths, ByteLoopFiltersMatchScalar) {
     weakStrengths(bsU);
     weakStrengths(bsV);
     const int version = 3 + trial % 3;
-    const int at = 4 * chromaStride + 4;
+    // Every fourth block sits at the picture's top-left corner, where the outer edges are not
+    // filtered and nothing left of or above the block may be read (the sanitizer build checks).
+    const bool corner = trial % 4 == 3;
+    const int at = corner ? 0 : 4 * chromaStride + 4;
+    if (corner)
+      for (int dir = 0; dir < 2; ++dir)
+        for (int seg = 0; seg < 2; ++seg) bsU[dir][0][seg] = bsV[dir][0][seg] = 0;
     std::vector<uint8_t> wantU = u, wantV = v, gotU = u, gotV = v;
     scalar::filterChromaEdges(wantU.data() + at, chromaStride, bsU, quant, version);
     scalar::filterChromaEdges(wantV.data() + at, chromaStride, bsV, quant, version);

@@ -113,8 +113,22 @@ void filterChromaWide(uint8_t* u, uint8_t* v, int stride, uint64_t vertical, uin
   const __m256i alpha1 = _mm256_set1_epi8(char(kAlpha[quant] - 1));
   const __m256i beta1 = _mm256_set1_epi8(char(kBeta[quant] - 1));
   const int tcExtra = kind == kChroma ? 1 : 0;
-  if (vertical) filterVertical<kind>(u, v, stride, vertical, alpha1, beta1, quant, tcExtra);
-  if (horizontal) filterHorizontal<kind>(u, v, stride, horizontal, alpha1, beta1, quant, tcExtra);
+  // Both edges of a direction read the samples beyond edge 0, which at the picture's left and
+  // top borders do not exist (edge 0 is not filtered there); then edge 1 goes alone, in the
+  // 128-bit kernel. Every vertical edge comes before the horizontal ones.
+  const bool leftEdge = uint32_t(vertical) != 0, topEdge = uint32_t(horizontal) != 0;
+  const Thresholds th(quant, tcExtra);
+  const EdgeSet single(_mm_unpacklo_epi64(_mm_cvtsi64_si128(int64_t(leftEdge ? 0 : vertical)),
+                                          _mm_cvtsi64_si128(int64_t(topEdge ? 0 : horizontal))),
+                       th);
+  if (leftEdge)
+    filterVertical<kind>(u, v, stride, vertical, alpha1, beta1, quant, tcExtra);
+  else
+    filterEdge<kind, 0, 1>(u + 4, v + 4, stride, single, th);
+  if (topEdge)
+    filterHorizontal<kind>(u, v, stride, horizontal, alpha1, beta1, quant, tcExtra);
+  else
+    filterEdge<kind, 1, 3>(u + 4 * stride, v + 4 * stride, stride, single, th);
 }
 
 }  // namespace
