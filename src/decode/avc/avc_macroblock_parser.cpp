@@ -55,7 +55,8 @@ struct CountGrid {
   void set(int row, int col, uint8_t total) { n[(row + 1) * kStride + col + 1] = total; }
 };
 
-bool readCbp(BitCursor& c, const ParseContext& ctx, bool intra, uint8_t& cbp) {
+[[gnu::always_inline]] inline bool readCbp(BitCursor& c, const ParseContext& ctx, bool intra,
+                                           uint8_t& cbp) {
   if (ctx.version == 5) {
     cbp = uint8_t(c.read(6));
     return true;
@@ -150,7 +151,7 @@ bool readResidual(BitCursor& c, const ParseContext& ctx, int mbx, int mby, Macro
   return true;
 }
 
-bool readMotion(BitCursor& c, int& value) {
+[[gnu::always_inline]] inline bool readMotion(BitCursor& c, int& value) {
   const VlcEntry e = motionEntry(c.peek32());
   if (e.length == 0) return false;
   c.skip(e.length);
@@ -169,13 +170,14 @@ bool parseIntra(BitCursor& c, const ParseContext& ctx, int mbx, int mby, Macrobl
   }
   mb.chromaMode = uint8_t(c.read(2));
   if (!readCbp(c, ctx, true, mb.cbp)) return false;
-  return readResidual(c, ctx, mbx, mby, mb);
+  return mb.cbp == 0 || readResidual(c, ctx, mbx, mby, mb);
 }
 
 bool parseInter(BitCursor& c, const ParseContext& ctx, int mbx, int mby, MacroblockData& mb) {
   if (!readMotion(c, mb.mvX) || !readMotion(c, mb.mvY)) return false;
   if (!readCbp(c, ctx, false, mb.cbp)) return false;
-  return readResidual(c, ctx, mbx, mby, mb);
+  // Most inter macroblocks have no residual.
+  return mb.cbp == 0 || readResidual(c, ctx, mbx, mby, mb);
 }
 
 }  // namespace
