@@ -11,9 +11,11 @@
 namespace kd::avc {
 
 // A read position over the reader's buffer, small enough to live in registers through a
-// macroblock: the parser copies it out of the BitReader, reads, and writes it back. Its position
-// is not held at the buffer's end (the BitReader does that on the way back); every load is, and
-// from there on it sees zero bits.
+// macroblock: the parser copies it out of the BitReader, reads, and writes it back. It keeps the
+// next bits in a register, loaded again only when fewer than 32 are left, so a code's length
+// feeds the next look-up through a shift instead of a load. Its position is not held at the
+// buffer's end (the BitReader does that on the way back); every load is, and from there on it
+// sees zero bits.
 class BitCursor {
  public:
   BitCursor(const uint8_t* data, size_t position, size_t end)
@@ -22,14 +24,17 @@ class BitCursor {
   size_t position() const { return pos_; }
 
   // The next 32 bits, the first one in the top bit.
-  uint32_t peek32() const {
-    const size_t at = pos_ < end_ ? pos_ : end_;
-    uint64_t v;
-    std::memcpy(&v, data_ + (at >> 3), sizeof v);
-    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
-    return uint32_t((v << (at & 7)) >> 32);
+  uint32_t peek32() {
+    if (avail_ < 32) [[unlikely]]
+      fill();
+    return uint32_t(bits_ >> 32);
   }
-  void skip(int bits) { pos_ += size_t(bits); }
+  // At most 32 bits.
+  void skip(int bits) {
+    bits_ <<= bits;
+    avail_ -= bits;
+    pos_ += size_t(bits);
+  }
   // 1 to 32 bits.
   uint32_t read(int n) {
     const uint32_t v = peek32() >> (32 - n);
@@ -61,7 +66,18 @@ class BitCursor {
  private:
   const uint8_t* data_;
   size_t pos_;
-  size_t end_;  // loads start at or before this; the bytes from here on are zeros
+  size_t end_;         // loads start at or before this; the bytes from here on are zeros
+  uint64_t bits_ = 0;  // the bits from pos_ on, the first in the top bit
+  int avail_ = 0;      // how many of them are loaded
+
+  void fill() {
+    const size_t at = pos_ < end_ ? pos_ : end_;
+    uint64_t v;
+    std::memcpy(&v, data_ + (at >> 3), sizeof v);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+    bits_ = v << (at & 7);
+    avail_ = 64 - int(at & 7);
+  }
 };
 
 class BitReader {
