@@ -77,6 +77,20 @@ constexpr bool fill(VlcEntry* out, VlcShape shape, const Symbol* codes, int coun
   return true;
 }
 
+// A table of the codes up to `bits` long, indexed by the next `bits` bits; longer codes and
+// patterns that are no code have length 0 here.
+constexpr void fillDirect(VlcEntry* out, int bits, const Symbol* codes, int count) {
+  for (uint32_t p = 0; p < (1u << bits); ++p) {
+    VlcEntry e{};
+    for (int i = 0; i < count; ++i) {
+      const int len = codes[i].length;
+      if (len != 0 && len <= bits && (p >> (bits - len)) == codes[i].code)
+        e = VlcEntry{uint8_t(codes[i].symbol), uint8_t(len)};
+    }
+    out[p] = e;
+  }
+}
+
 template <int N>
 constexpr bool fillFrom(VlcEntry* out, VlcShape shape, const VlcCode (&codes)[N]) {
   Symbol s[N] = {};
@@ -85,6 +99,9 @@ constexpr bool fillFrom(VlcEntry* out, VlcShape shape, const VlcCode (&codes)[N]
 }
 
 struct Tables {
+  // Codes up to 8 bits long (most of them) straight from the next 8 bits; the rest below.
+  VlcEntry coeffTokenShort[4][256];
+  VlcEntry chromaDcCoeffTokenShort[64];
   VlcEntry coeffToken[136 * 3 + 224];
   VlcEntry chromaDcCoeffToken[32];
   VlcEntry totalZeros[15][40];
@@ -103,6 +120,7 @@ constexpr Tables build() {
       s[i] = Symbol{code.code, code.length, i};
     }
     t.complete &= fill(t.coeffToken + kTokenOffset[c], kTokenShape[c], s, 68);
+    fillDirect(t.coeffTokenShort[c], 8, s, 68);
   }
   {
     Symbol s[20] = {};
@@ -111,6 +129,7 @@ constexpr Tables build() {
       s[i] = Symbol{code.code, code.length, i};
     }
     t.complete &= fill(t.chromaDcCoeffToken, kChromaDcTokenShape, s, 20);
+    fillDirect(t.chromaDcCoeffTokenShort, 6, s, 20);
   }
   for (int i = 0; i < 15; ++i)
     t.complete &= fillFrom(t.totalZeros[i], kTotalZerosShape, kTotalZeros[i]);
@@ -142,10 +161,16 @@ static_assert(kVlcTables.complete, "a code lies outside its table's shape");
 // tokens are TotalCoeff * 4 + TrailingOnes.
 inline VlcEntry coeffTokenEntry(uint32_t bits, int nC) {
   const int c = nC < 2 ? 0 : nC < 4 ? 1 : nC < 8 ? 2 : 3;
+  const VlcEntry e = kVlcTables.coeffTokenShort[c][bits >> 24];
+  if (e.length != 0) [[likely]]
+    return e;
   return kVlcTables
       .coeffToken[vlc_detail::kTokenOffset[c] + vlcIndex(bits, vlc_detail::kTokenShape[c])];
 }
 inline VlcEntry chromaDcCoeffTokenEntry(uint32_t bits) {
+  const VlcEntry e = kVlcTables.chromaDcCoeffTokenShort[bits >> 26];
+  if (e.length != 0) [[likely]]
+    return e;
   return kVlcTables.chromaDcCoeffToken[vlcIndex(bits, vlc_detail::kChromaDcTokenShape)];
 }
 // `total`: TotalCoeff, 1..15 (1..3 for chroma DC).
