@@ -98,10 +98,20 @@ constexpr bool fillFrom(VlcEntry* out, VlcShape shape, const VlcCode (&codes)[N]
   return fill(out, shape, s, N);
 }
 
+template <int N>
+constexpr void fillDirectFrom(VlcEntry* out, int bits, const VlcCode (&codes)[N]) {
+  Symbol s[N] = {};
+  for (int i = 0; i < N; ++i) s[i] = Symbol{codes[i].code, codes[i].length, i};
+  fillDirect(out, bits, s, N);
+}
+
 struct Tables {
   // Codes up to 8 bits long (most of them) straight from the next 8 bits; the rest below.
   VlcEntry coeffTokenShort[4][256];
   VlcEntry chromaDcCoeffTokenShort[64];
+  VlcEntry totalZerosShort[15][32];  // up to 5 bits
+  VlcEntry runBeforeShort[7][8];     // up to 3 bits: every run code while zerosLeft < 7
+  VlcEntry motionShort[256];         // up to 8 bits with the sign: magnitudes up to 7
   VlcEntry coeffToken[136 * 3 + 224];
   VlcEntry chromaDcCoeffToken[32];
   VlcEntry totalZeros[15][40];
@@ -131,13 +141,17 @@ constexpr Tables build() {
     t.complete &= fill(t.chromaDcCoeffToken, kChromaDcTokenShape, s, 20);
     fillDirect(t.chromaDcCoeffTokenShort, 6, s, 20);
   }
-  for (int i = 0; i < 15; ++i)
+  for (int i = 0; i < 15; ++i) {
     t.complete &= fillFrom(t.totalZeros[i], kTotalZerosShape, kTotalZeros[i]);
+    fillDirectFrom(t.totalZerosShort[i], 5, kTotalZeros[i]);
+  }
   for (int i = 0; i < 3; ++i)
     t.complete &=
         fillFrom(t.chromaDcTotalZeros[i], kChromaDcTotalZerosShape, kChromaDcTotalZeros[i]);
-  for (int i = 0; i < 7; ++i)
+  for (int i = 0; i < 7; ++i) {
     t.complete &= fillFrom(t.runBefore[i], kRunBeforeShape, kRunBefore[i]);
+    fillDirectFrom(t.runBeforeShort[i], 3, kRunBefore[i]);
+  }
   {
     Symbol s[65] = {};
     s[0] = Symbol{kMotionCode[0].code, kMotionCode[0].length, 0};
@@ -148,6 +162,7 @@ constexpr Tables build() {
       s[2 * m] = Symbol{uint32_t(code.code) << 1 | 1, code.length + 1, uint8_t(int8_t(-m))};
     }
     t.complete &= fill(t.motion, kMotionShape, s, 65);
+    fillDirect(t.motionShort, 8, s, 65);
   }
   return t;
 }
@@ -175,6 +190,9 @@ inline VlcEntry chromaDcCoeffTokenEntry(uint32_t bits) {
 }
 // `total`: TotalCoeff, 1..15 (1..3 for chroma DC).
 inline VlcEntry totalZerosEntry(uint32_t bits, int total) {
+  const VlcEntry e = kVlcTables.totalZerosShort[total - 1][bits >> 27];
+  if (e.length != 0) [[likely]]
+    return e;
   return kVlcTables.totalZeros[total - 1][vlcIndex(bits, vlc_detail::kTotalZerosShape)];
 }
 inline VlcEntry chromaDcTotalZerosEntry(uint32_t bits, int total) {
@@ -183,11 +201,17 @@ inline VlcEntry chromaDcTotalZerosEntry(uint32_t bits, int total) {
 }
 // `zerosLeft` >= 1.
 inline VlcEntry runBeforeEntry(uint32_t bits, int zerosLeft) {
-  return kVlcTables
-      .runBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1][vlcIndex(bits, vlc_detail::kRunBeforeShape)];
+  const int t = (zerosLeft < 7 ? zerosLeft : 7) - 1;
+  const VlcEntry e = kVlcTables.runBeforeShort[t][bits >> 29];
+  if (e.length != 0) [[likely]]
+    return e;
+  return kVlcTables.runBefore[t][vlcIndex(bits, vlc_detail::kRunBeforeShape)];
 }
 // A motion vector component in half samples with its sign; the symbol is an int8.
 inline VlcEntry motionEntry(uint32_t bits) {
+  const VlcEntry e = kVlcTables.motionShort[bits >> 24];
+  if (e.length != 0) [[likely]]
+    return e;
   return kVlcTables.motion[vlcIndex(bits, vlc_detail::kMotionShape)];
 }
 
