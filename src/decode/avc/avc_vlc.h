@@ -1,9 +1,10 @@
 #pragma once
-// Lookup decoders for the variable-length code tables, built at compile time. A table is
-// indexed by the count of leading zeros of the next bits (up to a cap, which stands for "at
-// least that many") and the few bits after the first one: every code of these tables is a run
-// of zeros and a short tail, so all of them together take about 4 KiB and stay in L1, where one
-// entry per value of the next 16 bits took 128 KiB for a single table.
+// Lookup decoders for the variable-length code tables, built at compile time. The short codes,
+// most of those read, come straight from a small table over the next few bits. The others come
+// from a table indexed by the count of leading zeros of the next bits (up to a cap, which stands
+// for "at least that many") and the few bits after the first one: every code of these tables is
+// a run of zeros and a short tail. All of them together take under 8 KiB and stay in L1, where
+// one entry per value of the next 16 bits took 128 KiB for a single table.
 #include <bit>
 #include <cstdint>
 
