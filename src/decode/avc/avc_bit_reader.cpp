@@ -28,15 +28,4 @@ void BitReader::load(const uint8_t* payload, size_t length) {
   pos_ = 0;
 }
 
-bool BitReader::readUe(uint32_t& value) {
-  int zeros = 0;
-  while (peek(1) == 0) {
-    if (++zeros > 31 || pos_ >= maxBits_) return false;
-    skip(1);
-  }
-  skip(1);
-  value = (zeros ? read(zeros) : 0) + (1u << zeros) - 1;
-  return true;
-}
-
 }  // namespace kd::avc

@@ -4,28 +4,25 @@
 // thresholds (H.264 Tables 8-16, 8-17).
 #include <cstdint>
 
+#include "decode/avc/avc_vlc_codes.h"
+
 namespace kd::avc {
-
-struct VlcCode {
-  uint16_t code;
-  uint8_t length;  // 0: no such symbol
-};
-
-// [nC class: 0..1, 2..3, 4..7, 8+][TotalCoeff][TrailingOnes]
-extern const VlcCode kCoeffToken[4][17][4];
-extern const VlcCode kChromaDcCoeffToken[5][4];
-extern const VlcCode kTotalZeros[15][16];        // [TotalCoeff - 1][total_zeros]
-extern const VlcCode kChromaDcTotalZeros[3][4];  // [TotalCoeff - 1][total_zeros]
-extern const VlcCode kRunBefore[7][15];          // [min(zerosLeft, 7) - 1][run_before]
-extern const VlcCode kMotionCode[33];            // magnitude; a sign bit follows non-zero ones
 
 extern const uint8_t kCbpIntra[48];  // codeNum → coded block pattern
 extern const uint8_t kCbpInter[48];
-extern const uint8_t kZigzag[16];  // scan position → raster position in the 4×4 block
+// Scan position → raster position in the 4×4 block.
+inline constexpr uint8_t kZigzag[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11, 14, 15};
 
-extern const uint8_t kNormAdjust[6][3];
+inline constexpr uint8_t kNormAdjust[6][3] = {{10, 13, 16}, {11, 14, 18}, {13, 16, 20},
+                                              {14, 18, 23}, {16, 20, 25}, {18, 23, 29}};
 // Scale of raster position `pos` for quant % 6 (before the << quant / 6).
-int levelScale(int qpRem, int pos);
+constexpr int levelScale(int qpRem, int pos) {
+  const int row = pos >> 2, col = pos & 3;
+  // Columns: both indices even, one odd, both odd.
+  if ((row & 1) == 0 && (col & 1) == 0) return kNormAdjust[qpRem][0];
+  if ((row & 1) == 1 && (col & 1) == 1) return kNormAdjust[qpRem][2];
+  return kNormAdjust[qpRem][1];
+}
 
 extern const uint8_t kAlpha[52];
 extern const uint8_t kBeta[52];
