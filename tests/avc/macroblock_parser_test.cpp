@@ -97,7 +97,7 @@ WrittenMacroblock writeRandomMacroblock(std::mt19937& rng, const ParseContext& c
     }
   }
   out.bits = w.bitCount();
-  w.put(0, 64);
+  w.put(0, 32), w.put(0, 32);
   out.bytes = w.bytes();
   return out;
 }

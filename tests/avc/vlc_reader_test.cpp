@@ -135,7 +135,7 @@ TEST(AvcBitReader, UeCoversTheWholeRange) {
 TEST(AvcBitReader, OverlongUeFailsAfterThirtyOneZeros) {
   for (int zeros : {32, 40}) {
     BitWriter w;
-    w.put(0, zeros);
+    for (int k = 0; k < zeros; ++k) w.putBit(0);  // put() takes at most 32 bits
     w.put(0xFFFFFFFF, 32);
     w.put(0, 32);
     BitReader r;
