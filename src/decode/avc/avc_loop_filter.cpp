@@ -190,26 +190,10 @@ void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, in
     lanes[dir] = ((u & 0xFFFF) | v << 16) | uint64_t(u >> 16 | (v & 0xFFFF0000u)) << 32;
   }
   const bool chromaFour = ((lanes[0] | lanes[1]) & kFours) != 0;
+  uint8_t bs[2][2][2][2];  // for the 16-bit chroma kernels only
+  if (chromaFour) chromaStrengths(strengths, ownChroma, bs);
 #if KD_AVC_HAVE_AVX2
-  const bool avx2 = avx2Usable();
-#endif
-  if (!lumaFour && !chromaFour) {
-#if KD_AVC_HAVE_AVX2
-    if (avx2) {
-      avx2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
-      avx2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
-      return;
-    }
-#endif
-    sse2::filterLumaEdgesBytes(mb.y, mb.yStride, strengths.luma, quant);
-    sse2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
-    return;
-  }
-#endif
-  uint8_t bs[2][2][2][2];
-  chromaStrengths(strengths, ownChroma, bs);
-#if KD_AVC_HAVE_AVX2
-  if (avx2) {
+  if (avx2Usable()) {
     if (lumaFour)
       avx2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
     else
@@ -221,7 +205,6 @@ void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, in
     return;
   }
 #endif
-#if KD_AVC_USE_SSE2
   if (lumaFour)
     sse2::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
   else
@@ -233,6 +216,8 @@ void filterMacroblock(const FilterPlanes& mb, const EdgeStrengths& strengths, in
     sse2::filterChromaEdgePairBytes(mb.u, mb.v, mb.uvStride, lanes[0], lanes[1], quant, version);
   }
 #else
+  uint8_t bs[2][2][2][2];
+  chromaStrengths(strengths, ownChroma, bs);
   scalar::filterLumaEdges(mb.y, mb.yStride, strengths.luma, quant);
   scalar::filterChromaEdges(mb.u, mb.uvStride, bs[0], quant, version);
   scalar::filterChromaEdges(mb.v, mb.uvStride, bs[1], quant, version);

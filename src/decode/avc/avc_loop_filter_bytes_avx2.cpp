@@ -117,18 +117,25 @@ void filterChromaWide(uint8_t* u, uint8_t* v, int stride, uint64_t vertical, uin
   // top borders do not exist (edge 0 is not filtered there); then edge 1 goes alone, in the
   // 128-bit kernel. Every vertical edge comes before the horizontal ones.
   const bool leftEdge = uint32_t(vertical) != 0, topEdge = uint32_t(horizontal) != 0;
-  const Thresholds th(quant, tcExtra);
-  const EdgeSet single(_mm_unpacklo_epi64(_mm_cvtsi64_si128(int64_t(leftEdge ? 0 : vertical)),
-                                          _mm_cvtsi64_si128(int64_t(topEdge ? 0 : horizontal))),
-                       th);
+  auto innerEdgeAlone = [&](auto edge) {  // edge 1 of a direction, in the 128-bit kernel
+    const Thresholds th(quant, tcExtra);
+    const EdgeSet set(_mm_unpacklo_epi64(_mm_cvtsi64_si128(int64_t(vertical)),
+                                         _mm_cvtsi64_si128(int64_t(horizontal))),
+                      th);
+    edge(set, th);
+  };
   if (leftEdge)
     filterVertical<kind>(u, v, stride, vertical, alpha1, beta1, quant, tcExtra);
-  else
-    filterEdge<kind, 0, 1>(u + 4, v + 4, stride, single, th);
+  else if (vertical)
+    innerEdgeAlone([&](const EdgeSet& set, const Thresholds& th) {
+      filterEdge<kind, 0, 1>(u + 4, v + 4, stride, set, th);
+    });
   if (topEdge)
     filterHorizontal<kind>(u, v, stride, horizontal, alpha1, beta1, quant, tcExtra);
-  else
-    filterEdge<kind, 1, 3>(u + 4 * stride, v + 4 * stride, stride, single, th);
+  else if (horizontal)
+    innerEdgeAlone([&](const EdgeSet& set, const Thresholds& th) {
+      filterEdge<kind, 1, 3>(u + 4 * stride, v + 4 * stride, stride, set, th);
+    });
 }
 
 }  // namespace
